@@ -1,0 +1,238 @@
+#include "app/main_window.h"
+
+#include "app/look.h"
+#include "app/shell.h"
+#include "platform/desktop_services.h"
+#include "urls/url_list.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTableView>
+#include <QTimer>
+
+namespace lomarind {
+namespace {
+
+const QColor kLabelGreen(0, 128, 0);
+const QColor kLabelOlive(128, 128, 0);
+const QColor kLabelOrange(192, 96, 0);
+const QColor kEditText(0, 128, 128);
+const QColor kImportBackground(236, 236, 236);
+const QColor kListText(128, 128, 255);
+
+void set_colour(QWidget* w, QPalette::ColorRole role, const QColor& colour) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::All, role, colour);
+    w->setPalette(p);
+}
+
+template <class W> W* place(QWidget* parent, const char* name, int x, int y, int w, int h) {
+    auto* widget = new W(parent);
+    widget->setObjectName(QString::fromUtf8(name));
+    widget->setGeometry(x, y, w, h);
+    return widget;
+}
+
+QLabel* make_label(QWidget* parent, const char* name, QRect r, const QString& text,
+                   Qt::Alignment align, const QColor& colour, int pixel_size) {
+    auto* label = place<QLabel>(parent, name, r.x(), r.y(), r.width(), r.height());
+    label->setText(text);
+    label->setAlignment(align | Qt::AlignVCenter);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    set_colour(label, QPalette::WindowText, colour);
+    if (pixel_size > 0) {
+        QFont f = label->font();
+        f.setPixelSize(pixel_size);
+        f.setWeight(QFont::Normal);
+        label->setFont(f);
+    }
+    return label;
+}
+
+QFrame* make_line(QWidget* parent, const char* name, int y) {
+    auto* line = place<QFrame>(parent, name, -1, y, 531, 1);
+    line->setFrameShape(QFrame::NoFrame);
+    line->setAutoFillBackground(true);
+    set_colour(line, QPalette::Window, kLabelOlive);
+    return line;
+}
+
+QLineEdit* make_edit(QWidget* parent, const char* name, int y, const QColor& background) {
+    auto* edit = place<QLineEdit>(parent, name, 83, y, 345, 24);
+    edit->setAlignment(Qt::AlignCenter);
+    edit->setFrame(true);
+    QFont f = edit->font();
+    f.setPixelSize(14);
+    f.setWeight(QFont::Normal);
+    edit->setFont(f);
+    QPalette p = edit->palette();
+    p.setColor(QPalette::All, QPalette::Text, kEditText);
+    p.setColor(QPalette::All, QPalette::Base, background);
+    edit->setPalette(p);
+    return edit;
+}
+
+QPushButton* make_button(QWidget* parent, const char* name, QRect r, const QString& text) {
+    auto* button = place<QPushButton>(parent, name, r.x(), r.y(), r.width(), r.height());
+    button->setText(text);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+QRadioButton* make_radio(QWidget* parent, const char* name, int x, int w, const QString& text) {
+    auto* radio = place<QRadioButton>(parent, name, x, 420, w, 16);
+    radio->setText(text);
+    set_colour(radio, QPalette::WindowText, Qt::black);
+    return radio;
+}
+
+} // namespace
+
+MainWindow::MainWindow(DesktopServices& services, AppState& state, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      services_(services), state_(state), url_list_(new UrlList(this)) {
+    setObjectName(QStringLiteral("MainWindow"));
+    setWindowTitle(WINDOW_CAPTION);
+    setWindowIcon(window_icon());
+    setFixedSize(WINDOW_WIDTH, WINDOW_HEIGHT);
+    build_controls();
+    wire_events();
+    AppContext ctx = context();
+    window_created(ctx);
+}
+
+MainWindow::~MainWindow() {
+    // A running query reads this window's list: it must be gone before the list is.
+    services_.stop_workers();
+}
+
+void MainWindow::build_controls() {
+    透明标签1 = make_label(this, "透明标签1", {9, 8, 65, 24}, QStringLiteral("URL地址："),
+                       Qt::AlignLeft, kLabelGreen, 16);
+    编辑框url地址 = make_edit(this, "编辑框url地址", 8, Qt::white);
+    按钮添加网址 = make_button(this, "按钮添加网址", {435, 7, 87, 27}, QStringLiteral("添加网址"));
+    线1 = make_line(this, "线1", 42);
+    透明标签2 = make_label(this, "透明标签2", {6, 53, 76, 24}, QStringLiteral("批量导入："),
+                       Qt::AlignLeft, kLabelGreen, 16);
+    编辑框导入地址 = make_edit(this, "编辑框导入地址", 52, kImportBackground);
+    编辑框导入地址->setReadOnly(true);
+    编辑框导入地址->setEnabled(false);
+    编辑框导入地址->setFocusPolicy(Qt::NoFocus);
+    按钮到导入网址 = make_button(this, "按钮到导入网址", {435, 51, 87, 27}, QStringLiteral("导入网址"));
+    透明标签3 = make_label(this, "透明标签3", {7, 78, 519, 17},
+                       QStringLiteral("说明：<支持.txt格式文本文档，url地址每行一个>"),
+                       Qt::AlignHCenter, kLabelOlive, 0);
+    线2 = make_line(this, "线2", 99);
+
+    auto* list = place<QTableView>(this, "超级列表框网址详情", 0, 108, 530, 297);
+    超级列表框网址详情 = list;
+    list->setModel(url_list_);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSortingEnabled(false);
+    list->setShowGrid(true);
+    list->setWordWrap(false);
+    list->setDragEnabled(false);
+    list->setTabKeyNavigation(false);
+    list->setFrameShape(QFrame::Box);
+    list->setLineWidth(1);
+    list->verticalHeader()->hide();
+    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 4);
+    QHeaderView* header = list->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setSectionsMovable(false);
+    header->setHighlightSections(false);
+    header->setSortIndicatorShown(false);
+    header->setStretchLastSection(false);
+    header->resizeSection(COLUMN_NUMBER, 50);
+    header->resizeSection(COLUMN_URL, 370);
+    header->resizeSection(COLUMN_STATUS, 80);
+    // Header items press like buttons but select nothing and sort nothing.
+    QObject::disconnect(header, &QHeaderView::sectionPressed, list, nullptr);
+    QObject::disconnect(header, &QHeaderView::sectionEntered, list, nullptr);
+    QPalette lp = list->palette();
+    lp.setColor(QPalette::All, QPalette::Text, kListText);
+    lp.setColor(QPalette::All, QPalette::Base, Qt::white);
+    // The highlight shows only while the list has the focus.
+    lp.setColor(QPalette::Inactive, QPalette::Highlight, Qt::white);
+    lp.setColor(QPalette::Inactive, QPalette::HighlightedText, kListText);
+    list->setPalette(lp);
+    list->viewport()->installEventFilter(this);
+
+    按钮查询收录情况 =
+        make_button(this, "按钮查询收录情况", {16, 411, 152, 30}, QStringLiteral("查询收录情况"));
+    透明标签5 = make_label(this, "透明标签5", {184, 418, 88, 17}, QStringLiteral("导出结果："),
+                       Qt::AlignHCenter, kLabelGreen, 16);
+    单选框仅收录 = make_radio(this, "单选框仅收录", 266, 62, QStringLiteral("仅收录"));
+    单选框仅未收录 = make_radio(this, "单选框仅未收录", 335, 74, QStringLiteral("仅未收录"));
+    单选框全部结果 = make_radio(this, "单选框全部结果", 411, 53, QStringLiteral("全部"));
+    单选框全部结果->setChecked(true);
+    按钮导出结果 = make_button(this, "按钮导出结果", {468, 415, 53, 24}, QStringLiteral("导出"));
+    透明标签4 = make_label(this, "透明标签4", {8, 444, 519, 17},
+                       QStringLiteral("备注：双击单条url地址可以查看收录详情，右击可以查看该网页！"),
+                       Qt::AlignHCenter, kLabelOrange, 0);
+
+    通用对话框打开文件.filter = QStringLiteral("文本文件（*.txt）|*.txt");
+
+    setTabOrder(编辑框url地址, 按钮添加网址);
+    setTabOrder(按钮添加网址, 按钮到导入网址);
+    setTabOrder(按钮到导入网址, 超级列表框网址详情);
+    setTabOrder(超级列表框网址详情, 按钮查询收录情况);
+    setTabOrder(按钮查询收录情况, 单选框仅收录);
+    setTabOrder(单选框仅收录, 按钮导出结果);
+}
+
+void MainWindow::wire_events() {}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    AppContext ctx = context();
+    if (close_requested(ctx)) {
+        event->accept();
+        Q_EMIT closing();
+    } else {
+        event->ignore();
+    }
+}
+
+void MainWindow::centre_on_screen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect whole = screen->geometry();
+    move(whole.x() + (whole.width() - WINDOW_WIDTH) / 2,
+         whole.y() + (whole.height() - WINDOW_HEIGHT) / 2);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The window manager adds its frame only once the window is mapped.
+    QTimer::singleShot(0, this, &MainWindow::fit_outer_size);
+}
+
+void MainWindow::fit_outer_size() {
+    // The outer size, frame included, is the stated one, as long as the client area still holds
+    // every control.
+    const int frame_w = frameGeometry().width() - geometry().width();
+    const int frame_h = frameGeometry().height() - geometry().height();
+    if (frame_w <= 0 && frame_h <= 0)
+        return;
+    setFixedSize(std::max(WINDOW_WIDTH - frame_w, 530), std::max(WINDOW_HEIGHT - frame_h, 461));
+}
+
+} // namespace lomarind

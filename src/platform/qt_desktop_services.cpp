@@ -1,0 +1,143 @@
+#include "platform/qt_desktop_services.h"
+
+#include "platform/file_io.h"
+#include "platform/url_encoding.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace lomarind {
+namespace {
+
+QMessageBox::Icon box_icon(NoticeIcon icon) {
+    switch (icon) {
+    case NoticeIcon::Error:
+        return QMessageBox::Critical;
+    case NoticeIcon::Exclamation:
+        return QMessageBox::Warning;
+    case NoticeIcon::Information:
+        break;
+    }
+    return QMessageBox::Information;
+}
+
+// "description|pattern" becomes Qt's "description (pattern)".
+QString qt_name_filter(const QString& filter) {
+    const qsizetype bar = filter.indexOf(QLatin1Char('|'));
+    if (bar < 0)
+        return filter;
+    return filter.left(bar) + QStringLiteral(" (") + filter.mid(bar + 1) + QLatin1Char(')');
+}
+
+} // namespace
+
+QUrl browser_url(std::string_view address) {
+    const std::string encoded = percent_encode_unsafe(address);
+    return QUrl::fromEncoded(QByteArray(encoded.data(), static_cast<qsizetype>(encoded.size())),
+                             QUrl::TolerantMode);
+}
+
+QtDesktopServices::QtDesktopServices()
+    : program_directory_(QDir::cleanPath(QCoreApplication::applicationDirPath())) {
+    QDir::setCurrent(program_directory_);
+}
+
+QtDesktopServices::~QtDesktopServices() { stop_workers(); }
+
+void QtDesktopServices::show_notice(const QString& text, NoticeIcon icon) {
+    if (workers_.on_ui_thread()) {
+        QMessageBox box(box_icon(icon), NOTICE_TITLE, text, QMessageBox::Ok, dialog_parent_);
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+        box.exec();
+        return;
+    }
+    // A worker's notice: a box of its own, without the window's look, that leaves the main
+    // window usable. The worker waits until it is closed or the program ends.
+    workers_.call_on_ui([this, text, icon](std::function<void()> done) {
+        auto* box = new QMessageBox(box_icon(icon), NOTICE_TITLE, text, QMessageBox::Ok);
+        box->button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        QObject::connect(box, &QMessageBox::finished, box, [done] { done(); });
+        worker_notices_.emplace_back(box);
+        box->show();
+    });
+}
+
+int QtDesktopServices::ask_ok_cancel(const QString& text) {
+    QMessageBox box(QMessageBox::Question, NOTICE_TITLE, text,
+                    QMessageBox::Ok | QMessageBox::Cancel, dialog_parent_);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.exec();
+    return box.clickedButton() == box.button(QMessageBox::Ok) ? ANSWER_OK : ANSWER_CANCEL;
+}
+
+std::optional<QString> QtDesktopServices::choose_open_file(const QString& filter,
+                                                           const QString& initial_directory,
+                                                           const QString& initial_file_name) {
+    QFileDialog dialog(dialog_parent_);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(qt_name_filter(filter));
+    if (!initial_directory.isEmpty())
+        dialog.setDirectory(initial_directory);
+    if (!initial_file_name.isEmpty())
+        dialog.selectFile(initial_file_name);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.size() != 1 || !QFileInfo(files.front()).isFile())
+        return std::nullopt;
+    return files.front();
+}
+
+std::string QtDesktopServices::read_file_bytes(const QString& path) {
+    return read_whole_file(path);
+}
+
+bool QtDesktopServices::write_file_bytes(const QString& path, std::string_view bytes) {
+    return replace_file(path, bytes);
+}
+
+HttpResult QtDesktopServices::http_get(std::string_view address) { return http_.get(address); }
+
+void QtDesktopServices::shell_open(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void QtDesktopServices::open_in_browser(std::string_view address) {
+    const QUrl url = browser_url(address);
+    if (url.isValid())
+        QDesktopServices::openUrl(url);
+}
+
+bool QtDesktopServices::start_worker(std::function<void()> routine) {
+    return workers_.start(std::move(routine));
+}
+
+bool QtDesktopServices::run_on_ui(std::function<void()> task) {
+    return workers_.run_on_ui(std::move(task));
+}
+
+bool QtDesktopServices::stopping() const { return workers_.stopping(); }
+
+void QtDesktopServices::stop_workers() {
+    workers_.request_stop();
+    http_.abort();
+    workers_.stop_and_join();
+    for (const QPointer<QMessageBox>& box : worker_notices_)
+        delete box.data();
+    worker_notices_.clear();
+}
+
+} // namespace lomarind

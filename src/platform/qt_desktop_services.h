@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/desktop_services.h"
+#include "platform/http_client.h"
+#include "platform/worker_host.h"
+
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+#include <vector>
+
+class QMessageBox;
+class QWidget;
+
+namespace lomarind {
+
+// The address handed to the browser: the bytes as they are, but for those a URL cannot carry raw.
+QUrl browser_url(std::string_view address);
+
+// The desktop services on Qt and libcurl. Construct on the UI thread after the QApplication: the
+// program directory is computed here, once, and becomes the current directory.
+class QtDesktopServices final : public DesktopServices {
+public:
+    QtDesktopServices();
+    ~QtDesktopServices() override;
+
+    // The window that owns the UI thread's boxes and dialogs (and so gives them its look).
+    void set_dialog_parent(QWidget* parent) { dialog_parent_ = parent; }
+
+    void show_notice(const QString& text, NoticeIcon icon) override;
+    int ask_ok_cancel(const QString& text) override;
+    std::optional<QString> choose_open_file(const QString& filter,
+                                            const QString& initial_directory,
+                                            const QString& initial_file_name) override;
+    std::string read_file_bytes(const QString& path) override;
+    bool write_file_bytes(const QString& path, std::string_view bytes) override;
+    QString program_directory() const override { return program_directory_; }
+    HttpResult http_get(std::string_view address) override;
+    void shell_open(const QString& path) override;
+    void open_in_browser(std::string_view address) override;
+    bool start_worker(std::function<void()> routine) override;
+    bool run_on_ui(std::function<void()> task) override;
+    bool stopping() const override;
+    void stop_workers() override;
+
+private:
+    QString program_directory_;
+    QPointer<QWidget> dialog_parent_;
+    std::vector<QPointer<QMessageBox>> worker_notices_;
+    HttpClient http_;
+    WorkerHost workers_;
+};
+
+} // namespace lomarind
