@@ -31,6 +31,8 @@ QCheckBox::indicator:checked { background: rgb(120, 146, 74); }
 QLineEdit, QComboBox, QSpinBox {
     border: 1px solid rgb(164, 185, 127);
     padding: 0px;
+    background: palette(base);
+    color: palette(text);
 }
 QGroupBox { border: 1px solid rgb(164, 185, 127); margin-top: 8px; }
 )");

@@ -3,6 +3,8 @@
 #include "app/look.h"
 #include "app/shell.h"
 #include "platform/desktop_services.h"
+#include "urls/manual_entry.h"
+#include "urls/url_import.h"
 #include "urls/url_list.h"
 
 #include <QCloseEvent>
@@ -11,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -40,9 +43,19 @@ template <class W> W* place(QWidget* parent, const char* name, int x, int y, int
     return widget;
 }
 
+// A label whose text the window paints, unclipped, through the label's transparent body: a
+// text wider than its label runs on beyond it instead of being cut off.
+class TransparentLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {}
+};
+
 QLabel* make_label(QWidget* parent, const char* name, QRect r, const QString& text,
                    Qt::Alignment align, const QColor& colour, int pixel_size) {
-    auto* label = place<QLabel>(parent, name, r.x(), r.y(), r.width(), r.height());
+    auto* label = place<TransparentLabel>(parent, name, r.x(), r.y(), r.width(), r.height());
     label->setText(text);
     label->setAlignment(align | Qt::AlignVCenter);
     label->setAttribute(Qt::WA_TranslucentBackground);
@@ -125,6 +138,7 @@ void MainWindow::build_controls() {
     透明标签2 = make_label(this, "透明标签2", {6, 53, 76, 24}, QStringLiteral("批量导入："),
                        Qt::AlignLeft, kLabelGreen, 16);
     编辑框导入地址 = make_edit(this, "编辑框导入地址", 52, kImportBackground);
+    编辑框导入地址->setStyleSheet(QStringLiteral("background: rgb(236, 236, 236);"));
     编辑框导入地址->setReadOnly(true);
     编辑框导入地址->setEnabled(false);
     编辑框导入地址->setFocusPolicy(Qt::NoFocus);
@@ -184,7 +198,7 @@ void MainWindow::build_controls() {
                        QStringLiteral("备注：双击单条url地址可以查看收录详情，右击可以查看该网页！"),
                        Qt::AlignHCenter, kLabelOrange, 0);
 
-    通用对话框打开文件.filter = QStringLiteral("文本文件（*.txt）|*.txt");
+    通用对话框打开文件.filter = URL_FILE_FILTER;
 
     setTabOrder(编辑框url地址, 按钮添加网址);
     setTabOrder(按钮添加网址, 按钮到导入网址);
@@ -194,10 +208,30 @@ void MainWindow::build_controls() {
     setTabOrder(单选框仅收录, 按钮导出结果);
 }
 
-void MainWindow::wire_events() {}
+void MainWindow::wire_events() {
+    connect(按钮添加网址, &QPushButton::clicked, this, [this] {
+        AppContext ctx = context();
+        add_url_clicked(ctx);
+    });
+    connect(按钮到导入网址, &QPushButton::clicked, this, [this] {
+        AppContext ctx = context();
+        import_clicked(ctx);
+    });
+}
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    QPainter painter(this);
+    for (const QLabel* label : {透明标签1, 透明标签2, 透明标签3, 透明标签5, 透明标签4}) {
+        painter.setFont(label->font());
+        painter.setPen(label->palette().color(QPalette::WindowText));
+        painter.drawText(label->geometry(), static_cast<int>(label->alignment()) | Qt::TextDontClip,
+                         label->text());
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -32,8 +32,9 @@ bool replace_file(const QString& path, std::string_view bytes) {
         return false;
     const QFileInfo target(path);
     if (target.exists()) {
-        constexpr auto kWriteBits = QFileDevice::WriteOwner | QFileDevice::WriteUser |
-                                    QFileDevice::WriteGroup | QFileDevice::WriteOther;
+        // The mode bits themselves (WriteUser would ask the system, which lets root write).
+        constexpr auto kWriteBits =
+            QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
         // A file without any write permission is read-only, also for a user (root) whom the
         // system would let write it anyway.
         if (!target.isFile() || !target.isWritable() || !(target.permissions() & kWriteBits))

@@ -1,0 +1,183 @@
+#include "platform/qt_desktop_services.h"
+#include "modal.h"
+#include "temp_dir.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QThread>
+#include <atomic>
+#include <gtest/gtest.h>
+
+using namespace lomarind;
+using lomarind::test::TempDir;
+using lomarind::test::when_modal_opens;
+
+namespace {
+
+TEST(QtDesktopServices, ProgramDirectoryIsTheExecutablesFolderAndTheCurrentOne) {
+    QtDesktopServices services;
+    EXPECT_EQ(services.program_directory(), QCoreApplication::applicationDirPath());
+    EXPECT_FALSE(services.program_directory().endsWith(QLatin1Char('/')));
+    EXPECT_EQ(QDir::currentPath(), services.program_directory());
+}
+
+TEST(QtDesktopServices, QuestionAnswersOkOnlyForOk) {
+    QtDesktopServices services;
+    QWidget owner;
+    services.set_dialog_parent(&owner);
+    struct Case {
+        const char* what;
+        std::function<void(QMessageBox*)> act;
+        int expected;
+    };
+    const Case cases[] = {
+        {"ok", [](QMessageBox* b) { b->button(QMessageBox::Ok)->click(); }, ANSWER_OK},
+        {"cancel", [](QMessageBox* b) { b->button(QMessageBox::Cancel)->click(); }, ANSWER_CANCEL},
+        {"esc", [](QMessageBox* b) { QTest::keyClick(b, Qt::Key_Escape); }, ANSWER_CANCEL},
+        {"close box", [](QMessageBox* b) { b->close(); }, ANSWER_CANCEL},
+    };
+    for (const Case& c : cases) {
+        QString title, text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        bool modal = false;
+        when_modal_opens([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(box, nullptr);
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            modal = box->isModal() && box->parentWidget() == &owner;
+            c.act(box);
+        });
+        EXPECT_EQ(services.ask_ok_cancel(QStringLiteral("确定退出吗？")), c.expected) << c.what;
+        EXPECT_EQ(title, NOTICE_TITLE);
+        EXPECT_EQ(text, QStringLiteral("确定退出吗？"));
+        EXPECT_EQ(icon, QMessageBox::Question);
+        EXPECT_TRUE(modal);
+    }
+}
+
+TEST(QtDesktopServices, NoticeOnTheUiThreadIsModalWithItsIcon) {
+    QtDesktopServices services;
+    QWidget owner;
+    services.set_dialog_parent(&owner);
+    const std::pair<NoticeIcon, QMessageBox::Icon> icons[] = {
+        {NoticeIcon::Exclamation, QMessageBox::Warning},
+        {NoticeIcon::Information, QMessageBox::Information},
+        {NoticeIcon::Error, QMessageBox::Critical},
+    };
+    for (const auto& [given, shown] : icons) {
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        int buttons = 0;
+        when_modal_opens([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(box, nullptr);
+            icon = box->icon();
+            buttons = static_cast<int>(box->buttons().size());
+            EXPECT_EQ(box->windowTitle(), NOTICE_TITLE);
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        services.show_notice(QStringLiteral("提示"), given);
+        EXPECT_EQ(icon, shown);
+        EXPECT_EQ(buttons, 1);
+    }
+}
+
+TEST(QtDesktopServices, WorkerNoticeLeavesTheWindowUsableAndWaitsForItsClosing) {
+    QtDesktopServices services;
+    QWidget owner;
+    owner.setStyleSheet(QStringLiteral("QPushButton { color: red; }"));
+    services.set_dialog_parent(&owner);
+    std::atomic<bool> returned{false};
+    ASSERT_TRUE(services.start_worker([&] {
+        services.show_notice(QStringLiteral("完毕"), NoticeIcon::Information);
+        returned = true;
+    }));
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible())
+                box = b;
+        return box != nullptr;
+    }));
+    EXPECT_FALSE(box->isModal());
+    EXPECT_EQ(box->parentWidget(), nullptr); // not the window's look, not blocking it
+    EXPECT_EQ(box->text(), QStringLiteral("完毕"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    QTest::qWait(50);
+    EXPECT_FALSE(returned);
+    box->button(QMessageBox::Ok)->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return returned.load(); }));
+    services.stop_workers();
+}
+
+TEST(QtDesktopServices, WorkerNoticeGivesUpWhenTheProgramEnds) {
+    QtDesktopServices services;
+    std::atomic<bool> returned{false};
+    ASSERT_TRUE(services.start_worker([&] {
+        services.show_notice(QStringLiteral("完毕"), NoticeIcon::Information);
+        returned = true;
+    }));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<QMessageBox*>(w) && w->isVisible())
+                return true;
+        return false;
+    }));
+    services.stop_workers();
+    EXPECT_TRUE(returned);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<QMessageBox*>(w) && w->isVisible());
+}
+
+TEST(QtDesktopServices, OpenFileDialogStartsWhereAskedAndReturnsTheChoice) {
+    TempDir dir;
+    const QString chosen = dir.write(QStringLiteral("网址.txt"), "a.com\r\n");
+    QtDesktopServices services;
+    for (const bool accept : {true, false}) {
+        QStringList filters;
+        QString directory;
+        when_modal_opens([&](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            ASSERT_NE(dialog, nullptr);
+            filters = dialog->nameFilters();
+            directory = dialog->directory().absolutePath();
+            EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
+            EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+            if (accept) {
+                dialog->selectFile(chosen);
+                QMetaObject::invokeMethod(dialog, "accept");
+            } else {
+                QMetaObject::invokeMethod(dialog, "reject");
+            }
+        });
+        const auto result = services.choose_open_file(QStringLiteral("文本文件（*.txt）|*.txt"),
+                                                      dir.path(), QString());
+        EXPECT_EQ(filters, QStringList{QStringLiteral("文本文件（*.txt） (*.txt)")});
+        EXPECT_EQ(directory, dir.path());
+        if (accept)
+            EXPECT_EQ(result, std::optional<QString>(chosen));
+        else
+            EXPECT_EQ(result, std::nullopt);
+    }
+}
+
+TEST(BrowserUrl, EncodesOnlyWhatAnAddressCannotCarryRaw) {
+    const std::pair<std::string, QByteArray> cases[] = {
+        {"http://www.baidu.com/s?wd=example.com/x.php?p=1&q=2",
+         "http://www.baidu.com/s?wd=example.com/x.php?p=1&q=2"},
+        {"http://a.com/a b", "http://a.com/a%20b"},
+        {"http://a.com/\xC4\xE3\xBA\xC3", "http://a.com/%C4%E3%BA%C3"},
+        {"http://a.com/x\r\ny", "http://a.com/x%0D%0Ay"},
+        {"http://a.com/{a}|\"", "http://a.com/%7Ba%7D%7C%22"},
+    };
+    for (const auto& [address, expected] : cases)
+        EXPECT_EQ(browser_url(address).toEncoded(), expected) << address;
+}
+
+} // namespace
