@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace lomarind {
@@ -14,20 +17,33 @@ constexpr int COLUMN_NUMBER = 0;
 constexpr int COLUMN_URL = 1;
 constexpr int COLUMN_STATUS = 2;
 
-// One row of the URL list: three GBK byte cells, kept exactly as written.
+// A cell longer than this shows only its first bytes (and a trailing ellipsis): the column is a
+// few hundred pixels wide, and laying out a cell of many megabytes on every repaint would freeze
+// the window. The cell's bytes are never shortened.
+constexpr std::size_t DISPLAY_LIMIT = 1024;
+
+// One row of the URL list: three GBK byte cells.
 struct UrlRow {
     std::string number;
     std::string url;
     std::string status;
+
+    friend bool operator==(const UrlRow&, const UrlRow&) = default;
 };
 
 // The rows of the list control. The view asks only for the rows on screen, and only those are
 // decoded for display; the bytes themselves are never changed. Rows are only ever appended.
 // Lives on the UI thread: other threads reach it through DesktopServices::run_on_ui.
+//
+// Built for a million rows: a row holds a view of its URL bytes, which live in a few large
+// buffers (an imported file's bytes are kept whole rather than copied line by line); the number
+// cell is the row's position until someone writes it; rows sit in fixed blocks, so appending
+// never moves the rows already there.
 class UrlList final : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     explicit UrlList(QObject* parent = nullptr);
+    ~UrlList() override;
 
     std::int32_t row_count() const;
     // The cell's bytes; empty for a row or column that does not exist.
@@ -36,18 +52,45 @@ public:
     void set_cell_text(std::int32_t row, int column, std::string_view text);
     // Appends one numbered row, setting state.new_row_index first.
     void append_url_row(AppState& state, std::string_view url);
-    // Appends the rows as one insertion, numbered as if appended one by one.
+    // Appends the rows as one insertion, numbered as if appended one by one (new_row_index is set
+    // before each row). The URL bytes are copied.
     void append_url_rows(AppState& state, const std::vector<std::string_view>& urls);
+    // The same, for URLs that are views into `bytes`: the list takes the bytes over instead of
+    // copying each URL, unless the URLs are only a small part of them.
+    void append_url_rows(AppState& state, std::string&& bytes,
+                         const std::vector<std::string_view>& urls);
+    // The three cells of a row; empty cells for a row that does not exist.
+    UrlRow row(std::int32_t row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-private:
-    std::string* cell(std::int32_t row, int column);
+  private:
+    struct StoredRow {
+        std::string_view url; // into one of buffers_, or into a written cell of written_
+        std::string status;
+    };
+    static constexpr std::size_t BLOCK_ROWS = 4096;
 
-    std::vector<UrlRow> rows_;
+    bool has_row(std::int32_t row) const;
+    StoredRow& stored(std::size_t row);
+    const StoredRow& stored(std::size_t row) const;
+    // The cell's bytes; `scratch` holds a number cell that was never written.
+    std::string_view cell_bytes(std::int32_t row, int column, std::string& scratch) const;
+    void insert_rows(AppState& state, const char* from, const char* to,
+                     const std::vector<std::string_view>& urls);
+
+    std::vector<std::unique_ptr<StoredRow[]>> blocks_;
+    std::size_t size_ = 0;
+    std::vector<std::unique_ptr<const std::string>> buffers_;
+    // Number and URL cells written after the append, by row * 3 + column. Rare.
+    std::unordered_map<std::int64_t, std::string> written_;
 };
+
+// The text a cell shows: its bytes decoded from GBK, cut after DISPLAY_LIMIT bytes at a
+// character boundary.
+QString display_text(std::string_view cell);
 
 } // namespace lomarind

@@ -1,0 +1,34 @@
+#include "urls/url_import.h"
+
+#include "app/app_context.h"
+#include "app/main_window.h"
+#include "platform/desktop_services.h"
+#include "urls/url_lines.h"
+#include "urls/url_list.h"
+
+#include <QLineEdit>
+#include <QTableView>
+
+namespace lomarind {
+
+void import_clicked(AppContext& ctx) {
+    OpenFileDialogComponent& dialog = ctx.window.通用对话框打开文件;
+    const std::optional<QString> chosen =
+        ctx.services.choose_open_file(dialog.filter, dialog.initial_directory, dialog.file_name);
+    if (!chosen) {
+        ctx.window.编辑框导入地址->setText(OPEN_FAILED_TEXT);
+        return;
+    }
+    dialog.file_name = *chosen;
+    import_url_file(ctx, *chosen);
+    ctx.window.编辑框导入地址->setText(*chosen);
+}
+
+void import_url_file(AppContext& ctx, const QString& path) {
+    std::string bytes = ctx.services.read_file_bytes(path);
+    const std::vector<std::string_view> urls = url_lines(bytes);
+    ctx.window.url_list().append_url_rows(ctx.state, std::move(bytes), urls);
+    ctx.window.超级列表框网址详情->setFocus(Qt::OtherFocusReason);
+}
+
+} // namespace lomarind

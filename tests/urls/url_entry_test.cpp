@@ -1,0 +1,394 @@
+// Manual entry and batch import driven through the real window, with fake services and real files.
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "fake_services.h"
+#include "temp_dir.h"
+#include "text/gbk.h"
+#include "text/text.h"
+#include "urls/manual_entry.h"
+#include "urls/url_import.h"
+#include "urls/url_lines.h"
+#include "urls/url_list.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QDir>
+#include <QIdentityProxyModel>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <random>
+#include <set>
+
+using namespace lomarind;
+using lomarind::test::FakeServices;
+using lomarind::test::TempDir;
+
+namespace {
+
+class UrlEntryTest : public ::testing::Test {
+  protected:
+    TempDir dir;
+    FakeServices services{dir.path()};
+    AppState state;
+    MainWindow window{services, state};
+    UrlList& list = window.url_list();
+    QAbstractItemModelTester tester{&list, QAbstractItemModelTester::FailureReportingMode::Fatal};
+
+    void SetUp() override {
+        window.show();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+
+    void type_and_add(const QString& text) {
+        QLineEdit* edit = window.编辑框url地址;
+        edit->clear();
+        bool ascii = true;
+        for (QChar c : text)
+            ascii = ascii && c.unicode() < 0x80;
+        if (ascii) {
+            QTest::keyClicks(edit, text);
+        } else {
+            // Chinese arrives from an input method as one committed string.
+            edit->setFocus();
+            QInputMethodEvent commit;
+            commit.setCommitString(text);
+            QApplication::sendEvent(edit, &commit);
+        }
+        ASSERT_EQ(window.编辑框url地址->text(), text);
+        QTest::mouseClick(window.按钮添加网址, Qt::LeftButton);
+    }
+
+    // Answers the next open-file dialog with `path` (nothing: cancelled) and clicks 导入网址.
+    void import(std::optional<QString> path) {
+        services.next_files.push_back(std::move(path));
+        QTest::mouseClick(window.按钮到导入网址, Qt::LeftButton);
+    }
+
+    std::vector<std::string> column(int column) const {
+        std::vector<std::string> cells;
+        for (std::int32_t r = 0; r < list.row_count(); ++r)
+            cells.push_back(list.cell_text(r, column));
+        return cells;
+    }
+
+    QWidget* focus() const { return QApplication::focusWidget(); }
+};
+
+TEST_F(UrlEntryTest, ManualEntryHasThreeOutcomesAndAlwaysRefocusesTheEditBox) {
+    struct Case {
+        const char* name;
+        QString typed;
+        const QString* notice; // nullptr: accepted
+        std::string row;       // the URL bytes of the new row when accepted
+    };
+    const Case cases[] = {
+        {"empty", QString(), &URL_EMPTY_TEXT, {}},
+        {"blanks only", QStringLiteral("   "), &URL_INVALID_TEXT, {}},
+        {"bare host name", QStringLiteral("localhost"), &URL_INVALID_TEXT, {}},
+        {"single dot", QStringLiteral("."), nullptr, "."},
+        {"blanks kept", QStringLiteral(" www.a.com/x?y=1 "), nullptr, " www.a.com/x?y=1 "},
+        {"GBK text", QStringLiteral("中文.com"), nullptr, "\xD6\xD0\xCE\xC4.com"},
+        {"Chinese full stop is no dot", QStringLiteral("中文。com"), &URL_INVALID_TEXT, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto rows_before = list.row_count();
+        const auto notices_before = services.notices().size();
+        window.超级列表框网址详情->setFocus();
+        type_and_add(c.typed);
+
+        const auto notices = services.notices();
+        if (c.notice) {
+            ASSERT_EQ(notices.size(), notices_before + 1);
+            EXPECT_EQ(notices.back().text, *c.notice);
+            EXPECT_EQ(notices.back().icon, NoticeIcon::Exclamation);
+            EXPECT_EQ(list.row_count(), rows_before);
+        } else {
+            EXPECT_EQ(notices.size(), notices_before);
+            ASSERT_EQ(list.row_count(), rows_before + 1);
+            EXPECT_EQ(list.cell_text(rows_before, COLUMN_URL), c.row);
+            EXPECT_EQ(list.cell_text(rows_before, COLUMN_NUMBER), decimal(rows_before + 1));
+            EXPECT_EQ(list.cell_text(rows_before, COLUMN_STATUS), "");
+            EXPECT_EQ(state.new_row_index, rows_before);
+        }
+        EXPECT_EQ(window.编辑框url地址->text(), QString());
+        EXPECT_EQ(focus(), window.编辑框url地址);
+    }
+}
+
+TEST_F(UrlEntryTest, ACharacterOutsideGbkKeepsEveryTypedCharacter) {
+    // GB18030 holds it in four bytes; the GBK characters around it keep their GBK bytes.
+    const QString typed = QStringLiteral("中\U0001F600\u00E9.com");
+    window.编辑框url地址->setText(typed);
+    QTest::mouseClick(window.按钮添加网址, Qt::LeftButton);
+    ASSERT_EQ(list.row_count(), 1);
+    const std::string url = list.cell_text(0, COLUMN_URL);
+    EXPECT_EQ(url.substr(0, 2), "\xD6\xD0");
+    EXPECT_EQ(url.substr(url.size() - 4), ".com");
+    EXPECT_EQ(decode_gbk(url), typed);
+    EXPECT_EQ(list.data(list.index(0, COLUMN_URL), Qt::DisplayRole).toString(), typed);
+}
+
+TEST_F(UrlEntryTest, EnterInTheEditBoxAddsNothing) {
+    QTest::keyClicks(window.编辑框url地址, QStringLiteral("a.com"));
+    QTest::keyClick(window.编辑框url地址, Qt::Key_Return);
+    EXPECT_EQ(list.row_count(), 0);
+    EXPECT_TRUE(services.notices().empty());
+}
+
+TEST_F(UrlEntryTest, ImportAppendsInFileOrderAfterExistingRowsAsOneBatch) {
+    type_and_add(QStringLiteral("first.com"));
+    const QString path =
+        dir.write(QStringLiteral("urls.txt"), "b.com\r\nnodot\r\n\r\n\xD6\xD0.cn\nd.com\r\nb.com");
+    QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
+    QSignalSpy reset(&list, &QAbstractItemModel::modelReset);
+
+    import(path);
+
+    ASSERT_EQ(inserted.size(), 1);
+    EXPECT_EQ(inserted[0][1].toInt(), 1);
+    EXPECT_EQ(inserted[0][2].toInt(), 4);
+    EXPECT_EQ(reset.size(), 0);
+    EXPECT_EQ(column(COLUMN_URL),
+              (std::vector<std::string>{"first.com", "b.com", "\xD6\xD0.cn", "d.com", "b.com"}));
+    EXPECT_EQ(column(COLUMN_NUMBER), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+    EXPECT_EQ(column(COLUMN_STATUS), std::vector<std::string>(5));
+    EXPECT_EQ(state.new_row_index, 4);
+    EXPECT_EQ(window.编辑框导入地址->text(), path);
+    EXPECT_EQ(focus(), window.超级列表框网址详情);
+    EXPECT_TRUE(services.notices().empty());
+
+    const auto dialogs = services.file_dialogs();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].filter, QStringLiteral("文本文件（*.txt）|*.txt"));
+    EXPECT_EQ(dialogs[0].initial_directory, dir.path());
+    EXPECT_EQ(dialogs[0].initial_file_name, QString());
+
+    // The same file again: every line again, numbered on; a typed row follows them.
+    import(path);
+    type_and_add(QStringLiteral("last.com"));
+    ASSERT_EQ(list.row_count(), 10);
+    EXPECT_EQ(list.cell_text(5, COLUMN_URL), "b.com");
+    EXPECT_EQ(list.cell_text(9, COLUMN_URL), "last.com");
+    EXPECT_EQ(list.cell_text(9, COLUMN_NUMBER), "10");
+    EXPECT_EQ(services.file_dialogs()[1].initial_file_name, path);
+}
+
+TEST_F(UrlEntryTest, ACancelledDialogShowsOpenFailedAndKeepsTheRememberedPath) {
+    const QString path = dir.write(QStringLiteral("urls.txt"), "a.com\r\n");
+    import(path);
+    import(std::nullopt);
+
+    EXPECT_EQ(window.编辑框导入地址->text(), QStringLiteral("打开文件失败..."));
+    EXPECT_EQ(list.row_count(), 1);
+    EXPECT_TRUE(services.notices().empty());
+    EXPECT_EQ(window.通用对话框打开文件.file_name, path);
+    EXPECT_NE(focus(), window.超级列表框网址详情); // the focus stays where the click put it
+
+    import(std::nullopt);
+    const auto dialogs = services.file_dialogs();
+    ASSERT_EQ(dialogs.size(), 3u);
+    EXPECT_EQ(dialogs[2].initial_file_name, path);
+}
+
+TEST_F(UrlEntryTest, AFileWithoutUrlsAppendsNothingButShowsItsPathAndFocusesTheList) {
+    type_and_add(QStringLiteral("a.com"));
+    type_and_add(QStringLiteral("b.com"));
+    const QString gone = dir.write(QStringLiteral("gone.txt"), "x.com\r\n");
+    struct Case {
+        const char* name;
+        QString path;
+    };
+    const Case cases[] = {
+        {"empty file", dir.write(QStringLiteral("empty.txt"), "")},
+        {"no dotted line", dir.write(QStringLiteral("nodot.txt"), "abc\r\n\r\ndef")},
+        {"UTF-16",
+         dir.write(QStringLiteral("utf16.txt"), std::string_view("\xFF\xFEx\0.\0y\0", 8))},
+        {"missing", dir.file(QStringLiteral("missing.txt"))},
+        {"folder", dir.path()},
+        // chosen, then removed before it is read
+        {"removed", gone},
+    };
+    ASSERT_TRUE(QFile::remove(gone));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        window.编辑框url地址->setFocus();
+        import(c.path);
+        EXPECT_EQ(column(COLUMN_URL), (std::vector<std::string>{"a.com", "b.com"}));
+        EXPECT_EQ(window.编辑框导入地址->text(), c.path);
+        EXPECT_EQ(focus(), window.超级列表框网址详情);
+    }
+    EXPECT_TRUE(services.notices().empty());
+}
+
+TEST_F(UrlEntryTest, RandomBytesNeverLoseRowsOrBreakTheList) {
+    type_and_add(QStringLiteral("keep.me"));
+    std::mt19937 random(20240611);
+    for (int round = 0; round < 4; ++round) {
+        std::string bytes(256 * 1024, '\0');
+        for (char& b : bytes) {
+            // Mostly text-like with plenty of dots, line ends, lead bytes and an odd zero byte.
+            const auto r = random() % 64;
+            b = r < 4    ? '.'
+                : r < 7  ? '\n'
+                : r < 9  ? '\r'
+                : r < 30 ? static_cast<char>(0x80 + random() % 128)
+                         : static_cast<char>('a' + r % 26);
+        }
+        bytes[bytes.size() * 3 / 4] = '\0';
+        const QString path = dir.write(QStringLiteral("random.txt"), bytes);
+        const auto before = list.row_count();
+        import(path);
+
+        ASSERT_GT(list.row_count(), before);
+        EXPECT_EQ(list.cell_text(0, COLUMN_URL), "keep.me");
+        // Each new row is a dotted piece of the text before the zero byte, in file order.
+        const std::string_view text = cut_at_zero(bytes);
+        std::size_t from = 0;
+        for (std::int32_t r = before; r < list.row_count(); ++r) {
+            const std::string url = list.cell_text(r, COLUMN_URL);
+            ASSERT_TRUE(contains_dot(url)) << r;
+            const auto at = text.find(url, from);
+            ASSERT_NE(at, std::string_view::npos) << r;
+            from = at + url.size();
+            ASSERT_EQ(list.cell_text(r, COLUMN_NUMBER), decimal(r + 1));
+        }
+        // Scroll through and paint: undecodable cells are shown, not fatal.
+        window.超级列表框网址详情->scrollToBottom();
+        EXPECT_FALSE(window.grab().isNull());
+    }
+}
+
+TEST_F(UrlEntryTest, AHundredMegabyteLineBecomesOneRowAndStaysCheapToShow) {
+    type_and_add(QStringLiteral("keep.me"));
+    std::string line(100 << 20, 'a');
+    line[line.size() / 2] = '.';
+    line[1000] = '\xD6'; // a GBK character across the shown part's end
+    line[1001] = '\xD0';
+    line[DISPLAY_LIMIT - 1] = '\xCE';
+    line[DISPLAY_LIMIT] = '\xC4';
+    const QString path = dir.write(QStringLiteral("long.txt"), line);
+    import(path);
+
+    ASSERT_EQ(list.row_count(), 2);
+    EXPECT_EQ(list.cell_text(0, COLUMN_URL), "keep.me");
+    EXPECT_TRUE(list.cell_text(1, COLUMN_URL) == line);
+    const QString shown = list.data(list.index(1, COLUMN_URL), Qt::DisplayRole).toString();
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026)));
+    EXPECT_FALSE(shown.contains(QChar(0xFFFD))); // cut between characters, not inside one
+    EXPECT_TRUE(shown.contains(QStringLiteral("中")));
+    EXPECT_FALSE(window.grab().isNull());
+}
+
+// Counts which rows the view asks to display.
+class DisplayedRows final : public QIdentityProxyModel {
+  public:
+    std::set<int> rows;
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role == Qt::DisplayRole)
+            const_cast<DisplayedRows*>(this)->rows.insert(index.row());
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
+TEST_F(UrlEntryTest, TheListAsksOnlyForTheRowsOnScreen) {
+    std::string bytes;
+    for (int i = 0; i < 200'000; ++i)
+        bytes += "www.example.com/" + std::to_string(i) + "\r\n";
+    QTableView* view = window.超级列表框网址详情;
+    DisplayedRows proxy;
+    proxy.setSourceModel(&list);
+    view->setModel(&proxy);
+
+    import(dir.write(QStringLiteral("many.txt"), bytes));
+    ASSERT_EQ(list.row_count(), 200'000);
+    QApplication::processEvents();
+    (void)window.grab();
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
+    (void)window.grab();
+    view->scrollToBottom();
+    (void)window.grab();
+
+    EXPECT_TRUE(proxy.rows.count(199'999)); // the last row was shown
+    EXPECT_LT(proxy.rows.size(), 200u);     // three screens of about 15 rows, not the list
+}
+
+TEST(UrlListModel, KeepsBytesExactlyAndAnswersOutOfRangeWithNothing) {
+    AppState state;
+    UrlList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const std::vector<std::string_view> urls = {"\xEF\xBB\xBF"
+                                                "a.com",
+                                                "a\rb.com", "\x81.\xFF", "\xD6\xD0\xCE\xC4.cn"};
+    list.append_url_rows(state, urls);
+    ASSERT_EQ(list.row_count(), 4);
+    for (std::int32_t r = 0; r < 4; ++r)
+        EXPECT_EQ(list.cell_text(r, COLUMN_URL), urls[static_cast<std::size_t>(r)]);
+    EXPECT_EQ(list.data(list.index(3, COLUMN_URL), Qt::DisplayRole).toString(),
+              QStringLiteral("中文.cn"));
+
+    QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
+    list.set_cell_text(2, COLUMN_STATUS, "\xA1\xCC"); // "√"
+    EXPECT_EQ(list.cell_text(2, COLUMN_STATUS), "\xA1\xCC");
+    EXPECT_EQ(list.data(list.index(2, COLUMN_STATUS), Qt::DisplayRole).toString(),
+              QStringLiteral("√"));
+    EXPECT_EQ(changed.size(), 1);
+
+    // Number and URL cells can be written too, and keep what was written.
+    list.set_cell_text(1, COLUMN_NUMBER, "seven");
+    list.set_cell_text(1, COLUMN_URL, "short");
+    list.set_cell_text(1, COLUMN_URL, std::string(100, 'u'));
+    EXPECT_EQ(list.row(1), (UrlRow{"seven", std::string(100, 'u'), ""}));
+    EXPECT_EQ(list.row(0), (UrlRow{"1",
+                                   "\xEF\xBB\xBF"
+                                   "a.com",
+                                   ""}));
+    EXPECT_EQ(list.row(2), (UrlRow{"3", "\x81.\xFF", "\xA1\xCC"}));
+    EXPECT_EQ(changed.size(), 4);
+
+    list.set_cell_text(4, COLUMN_STATUS, "x");
+    list.set_cell_text(-1, COLUMN_URL, "x");
+    list.set_cell_text(0, 3, "x");
+    EXPECT_EQ(changed.size(), 4);
+    EXPECT_EQ(list.row_count(), 4);
+    EXPECT_EQ(list.cell_text(4, COLUMN_URL), "");
+    EXPECT_EQ(list.cell_text(-1, COLUMN_URL), "");
+    EXPECT_EQ(list.cell_text(0, 3), "");
+}
+
+} // namespace
+
+namespace {
+
+TEST(UrlListModel, KeepsTheUrlsOfAFileWhetherItTakesOverOrCopiesItsBytes) {
+    std::string many;
+    for (int i = 0; i < 100; ++i)
+        many += "www.site" + std::to_string(i) + ".com\r\n";
+    const std::string cases[] = {
+        "a.c\nb.d", // fits inside the string object itself
+        many,       // mostly URLs: taken over
+        "x.y\r\n" + std::string(1, '\0') + std::string(5000, 'z'), // mostly not URLs: copied
+    };
+    AppState state;
+    UrlList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    std::vector<std::string> expected;
+    for (std::string bytes : cases) {
+        const auto urls = url_lines(bytes);
+        expected.insert(expected.end(), urls.begin(), urls.end());
+        list.append_url_rows(state, std::move(bytes), urls);
+    }
+    ASSERT_EQ(list.row_count(), static_cast<std::int32_t>(expected.size()));
+    for (std::int32_t r = 0; r < list.row_count(); ++r)
+        EXPECT_EQ(list.row(r), (UrlRow{decimal(r + 1), expected[static_cast<std::size_t>(r)], ""}));
+    EXPECT_EQ(state.new_row_index, list.row_count() - 1);
+}
+
+} // namespace
