@@ -2,7 +2,10 @@
 
 #include "app/look.h"
 #include "app/shell.h"
+#include "check/query_run.h"
 #include "platform/desktop_services.h"
+#include "results/browser_actions.h"
+#include "results/export.h"
 #include "urls/manual_entry.h"
 #include "urls/url_import.h"
 #include "urls/url_list.h"
@@ -13,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -138,7 +142,7 @@ void MainWindow::build_controls() {
     透明标签2 = make_label(this, "透明标签2", {6, 53, 76, 24}, QStringLiteral("批量导入："),
                        Qt::AlignLeft, kLabelGreen, 16);
     编辑框导入地址 = make_edit(this, "编辑框导入地址", 52, kImportBackground);
-    编辑框导入地址->setStyleSheet(QStringLiteral("background: rgb(236, 236, 236);"));
+    编辑框导入地址->setStyleSheet(QStringLiteral("background: rgb(236, 236, 236); color: rgb(0, 128, 128);"));
     编辑框导入地址->setReadOnly(true);
     编辑框导入地址->setEnabled(false);
     编辑框导入地址->setFocusPolicy(Qt::NoFocus);
@@ -217,9 +221,31 @@ void MainWindow::wire_events() {
         AppContext ctx = context();
         import_clicked(ctx);
     });
+    connect(按钮查询收录情况, &QPushButton::clicked, this, [this] {
+        AppContext ctx = context();
+        query_clicked(ctx);
+    });
+    connect(按钮导出结果, &QPushButton::clicked, this, [this] {
+        AppContext ctx = context();
+        export_clicked(ctx);
+    });
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The list's mouse events are handled before the list itself sees them, so a right-button
+    // press finds the selection as it was; the list's own handling follows unchanged. A right
+    // double-click comes as a press and a double-click event, so it raises one event.
+    if (watched == 超级列表框网址详情->viewport()) {
+        const auto* mouse = dynamic_cast<const QMouseEvent*>(event); // not every event is one
+        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::RightButton) {
+            AppContext ctx = context();
+            list_right_pressed(ctx);
+        } else if (event->type() == QEvent::MouseButtonDblClick &&
+                   mouse->button() == Qt::LeftButton) {
+            AppContext ctx = context();
+            list_double_clicked(ctx);
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -1,0 +1,75 @@
+#include "check/query_run.h"
+
+#include "app/app_context.h"
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "check/verdict.h"
+#include "platform/desktop_services.h"
+#include "text/text.h"
+#include "urls/url_list.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace lomarind {
+
+QString run_done_text(long long failed) {
+    if (failed <= 0)
+        return RUN_DONE_TEXT;
+    return RUN_DONE_TEXT + QStringLiteral("\n其中有") + QString::fromStdString(decimal(failed)) +
+           QStringLiteral("个URL查询失败，未计入收录结果。");
+}
+
+void query_clicked(AppContext& ctx) {
+    MainWindow& w = ctx.window;
+    if (w.url_list().row_count() == 0) {
+        ctx.services.show_notice(EMPTY_LIST_TEXT, NoticeIcon::Exclamation);
+        w.编辑框url地址->setFocus();
+        return;
+    }
+    w.按钮查询收录情况->setEnabled(false);
+    w.按钮查询收录情况->setText(RUNNING_CAPTION);
+    DesktopServices& services = ctx.services;
+    UrlList& list = w.url_list();
+    QPushButton& button = *w.按钮查询收录情况;
+    Journals& journals = ctx.state.journals;
+    services.start_worker(
+        [&services, &list, &button, &journals] { run_index_check(services, list, button, journals); });
+}
+
+void run_index_check(DesktopServices& services, UrlList& list, QPushButton& button,
+                     Journals& journals) {
+    std::int32_t count = 0;
+    if (!services.run_on_ui([&] { count = list.row_count(); }))
+        return;
+    long long failed = 0;
+    for (std::int32_t i = 1; i <= count; ++i) {
+        const std::int32_t row = i - 1;
+        std::string url;
+        if (services.stopping() || !services.run_on_ui([&] { url = list.cell_text(row, COLUMN_URL); }))
+            return;
+        const IndexVerdict verdict = check_url(services, url);
+        // A request cut off because the program is ending is no verdict.
+        if (services.stopping() ||
+            !services.run_on_ui([&] { list.set_cell_text(row, COLUMN_STATUS, status_mark(verdict)); }))
+            return;
+        const std::string line = verdict_line(url, verdict);
+        switch (verdict) {
+        case IndexVerdict::Indexed:
+            journals.append(JournalKind::Indexed, line);
+            break;
+        case IndexVerdict::NotIndexed:
+            journals.append(JournalKind::Unindexed, line);
+            break;
+        case IndexVerdict::QueryFailed:
+            ++failed; // neither indexed nor not: it goes to the "all" journal only
+            break;
+        }
+        journals.append(JournalKind::All, line);
+    }
+    services.show_notice(run_done_text(failed), NoticeIcon::Information);
+    if (!services.stopping())
+        services.run_on_ui([&] { button.setText(DONE_CAPTION); });
+}
+
+} // namespace lomarind

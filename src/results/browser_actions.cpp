@@ -1,0 +1,34 @@
+#include "results/browser_actions.h"
+
+#include "app/app_context.h"
+#include "app/main_window.h"
+#include "check/verdict.h"
+#include "platform/desktop_services.h"
+#include "urls/selected_row.h"
+#include "urls/url_list.h"
+
+#include <QTableView>
+
+namespace lomarind {
+namespace {
+
+std::string selected_url(AppContext& ctx) {
+    const std::int32_t row = selected_row(*ctx.window.超级列表框网址详情);
+    return ctx.window.url_list().cell_text(row, COLUMN_URL);
+}
+
+} // namespace
+
+void list_double_clicked(AppContext& ctx) {
+    const std::string url = selected_url(ctx);
+    if (!url.empty())
+        ctx.services.open_in_browser(build_search_url(url));
+}
+
+void list_right_pressed(AppContext& ctx) {
+    const std::string url = selected_url(ctx);
+    if (!url.empty())
+        ctx.services.open_in_browser(address_for_url(url));
+}
+
+} // namespace lomarind
