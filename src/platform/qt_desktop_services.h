@@ -26,6 +26,8 @@ public:
 
     // The window that owns the UI thread's boxes and dialogs (and so gives them its look).
     void set_dialog_parent(QWidget* parent) { dialog_parent_ = parent; }
+    // The HTTP client behind http_get, for benchmarks that point the engine at a local server.
+    HttpClient& http_client() { return http_; }
 
     void show_notice(const QString& text, NoticeIcon icon) override;
     int ask_ok_cancel(const QString& text) override;
