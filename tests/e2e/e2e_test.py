@@ -627,6 +627,10 @@ def session_test(args, work, processes):
                     request["agent"] != "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)"):
                 raise Failure(f"unexpected request {request}")
         user.close_notice(notice, "the completion notice")
+        if args.screenshot:
+            # The README's picture of a finished run (a whole-screen PPM).
+            time.sleep(0.5)
+            desktop.x11.screenshot(Path(args.screenshot))
 
         browser_actions(user, desktop, window, rows)
 
@@ -796,6 +800,7 @@ def main():
     parser.add_argument("--cpack", help="the cpack program (package)")
     parser.add_argument("--cpack-config", help="CPackConfig.cmake of the build (package)")
     parser.add_argument("--log", help="where the engine writes down its requests")
+    parser.add_argument("--screenshot", help="save the screen after the query run here (session)")
     parser.add_argument("--inside", action="store_true", help=argparse.SUPPRESS)
     args = parser.parse_args()
 
