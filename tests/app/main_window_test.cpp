@@ -1,6 +1,6 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
-#include "fake_services.h"
+#include "window_test.h"
 #include "temp_dir.h"
 #include "urls/url_list.h"
 
@@ -21,12 +21,8 @@ using lomarind::test::TempDir;
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    TempDir dir;
-    FakeServices services{dir.path()};
-    AppState state;
-    MainWindow window{services, state};
+class MainWindowTest : public lomarind::test::WindowTest {
+  protected:
 
     template <class W = QWidget> W* control(const char* name) {
         auto* w = window.findChild<W*>(QString::fromUtf8(name));

@@ -2,7 +2,7 @@
 #include "app/main_window.h"
 #include "check/query_run.h"
 #include "check/verdict.h"
-#include "fake_services.h"
+#include "window_test.h"
 #include "temp_dir.h"
 #include "urls/url_list.h"
 
@@ -33,12 +33,8 @@ HttpResult fake_engine(std::string_view address) {
     return {none ? kMarkerPage : kResultsPage, true, 200, std::string(address)};
 }
 
-class QueryRunTest : public ::testing::Test {
-protected:
-    TempDir dir;
-    FakeServices services{dir.path()};
-    AppState state;
-    MainWindow window{services, state};
+class QueryRunTest : public lomarind::test::WindowTest {
+  protected:
 
     void add_rows(std::initializer_list<std::string_view> urls) {
         for (std::string_view url : urls)
@@ -130,9 +126,7 @@ TEST_F(QueryRunTest, RowsAddedDuringTheRunAreNotQueriedAndTheButtonStaysDisabled
 }
 
 TEST_F(QueryRunTest, AnEmptyListIsReportedAndNothingStarts) {
-    window.show();
-    QApplication::setActiveWindow(&window);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    show_active();
     window.按钮导出结果->setFocus();
     QTest::mouseClick(window.按钮查询收录情况, Qt::LeftButton);
 

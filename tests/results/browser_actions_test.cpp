@@ -1,7 +1,7 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "check/verdict.h"
-#include "fake_services.h"
+#include "window_test.h"
 #include "results/browser_actions.h"
 #include "temp_dir.h"
 #include "urls/selected_row.h"
@@ -32,12 +32,8 @@ TEST(AddressForUrl, PutsHttpInFrontUnlessTheTextBeginsWithExactlyIt) {
         EXPECT_EQ(address_for_url(url), address) << url;
 }
 
-class BrowserActionsTest : public ::testing::Test {
-protected:
-    TempDir dir;
-    FakeServices services{dir.path()};
-    AppState state;
-    MainWindow window{services, state};
+class BrowserActionsTest : public lomarind::test::WindowTest {
+  protected:
     QTableView* list = window.超级列表框网址详情;
 
     void SetUp() override {

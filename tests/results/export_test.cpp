@@ -1,7 +1,7 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "check/verdict.h"
-#include "fake_services.h"
+#include "window_test.h"
 #include "results/export.h"
 #include "temp_dir.h"
 #include "urls/url_list.h"
@@ -21,12 +21,8 @@ namespace {
 
 std::string heading_line(std::string_view heading) { return std::string(heading) + "\r\n"; }
 
-class ExportTest : public ::testing::Test {
-protected:
-    TempDir dir;
-    FakeServices services{dir.path()};
-    AppState state;
-    MainWindow window{services, state};
+class ExportTest : public lomarind::test::WindowTest {
+  protected:
     const QString result_path = dir.path() + QStringLiteral("/网址收录查询结果.txt");
 
     std::string export_with(QRadioButton* radio) {

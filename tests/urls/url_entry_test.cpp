@@ -1,7 +1,7 @@
 // Manual entry and batch import driven through the real window, with fake services and real files.
 #include "app/app_state.h"
 #include "app/main_window.h"
-#include "fake_services.h"
+#include "window_test.h"
 #include "temp_dir.h"
 #include "text/gbk.h"
 #include "text/text.h"
@@ -31,20 +31,12 @@ using lomarind::test::TempDir;
 
 namespace {
 
-class UrlEntryTest : public ::testing::Test {
+class UrlEntryTest : public lomarind::test::WindowTest {
   protected:
-    TempDir dir;
-    FakeServices services{dir.path()};
-    AppState state;
-    MainWindow window{services, state};
     UrlList& list = window.url_list();
     QAbstractItemModelTester tester{&list, QAbstractItemModelTester::FailureReportingMode::Fatal};
 
-    void SetUp() override {
-        window.show();
-        QApplication::setActiveWindow(&window);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    }
+    void SetUp() override { show_active(); }
 
     void type_and_add(const QString& text) {
         QLineEdit* edit = window.编辑框url地址;
