@@ -53,8 +53,8 @@ int main(int argc, char** argv) {
     const int n = argc > 1 ? std::atoi(argv[1]) : 10'000;
 
     const std::string results_page(60'000, 'x');
-    const std::string none_page = "<html>" + std::string(30'000, 'y') +
-                                  "<div class=\"nors\"><p>none</p></div></html>";
+    const std::string none_page =
+        "<html>" + std::string(30'000, 'y') + "<div class=\"nors\"><p>none</p></div></html>";
     test::LoopbackServer engine([&](std::string_view request) {
         const bool none = request.find("none") != std::string_view::npos;
         return test::http_response(200, none ? none_page : results_page);
@@ -101,24 +101,25 @@ int main(int argc, char** argv) {
                                       state.journals.copy(JournalKind::Unindexed).size();
     int failed = 0;
     for (int row = 0; row < n; ++row)
-        failed += window.url_list().cell_text(row, COLUMN_STATUS) == "\xB2\xE9\xD1\xAF\xCA\xA7\xB0\xDC";
+        failed +=
+            window.url_list().cell_text(row, COLUMN_STATUS) == "\xB2\xE9\xD1\xAF\xCA\xA7\xB0\xDC";
 
-    std::printf("query run: %d URLs in %.2f s = %.0f URLs/s (%d failed)\n", n, elapsed,
-                n / elapsed, failed);
+    std::printf("query run: %d URLs in %.2f s = %.0f URLs/s (%d failed)\n", n, elapsed, n / elapsed,
+                failed);
     std::printf("memory: RSS %ld KiB before, %ld KiB after (+%ld KiB); journals hold %zu KiB\n",
                 rss_before, rss_after, rss_after - rss_before, journal_bytes / 1024);
 
     const int m = 1000;
-    const std::string address = "http://127.0.0.1:" + std::to_string(engine.port()) +
-                                "/s?wd=www.example.com/page.html";
-    const double curl_rate = loop_rate(
-        "for i in $(seq " + std::to_string(m) + "); do curl -s -o /dev/null -0 '" + address +
-            "' || exit 1; done",
-        m);
-    const double python_rate = loop_rate(
-        "python3 -c 'import urllib.request\nfor i in range(" + std::to_string(m) +
-            "): urllib.request.urlopen(\"" + address + "\").read()'",
-        m);
+    const std::string address =
+        "http://127.0.0.1:" + std::to_string(engine.port()) + "/s?wd=www.example.com/page.html";
+    const double curl_rate =
+        loop_rate("for i in $(seq " + std::to_string(m) + "); do curl -s -o /dev/null -0 '" +
+                      address + "' || exit 1; done",
+                  m);
+    const double python_rate =
+        loop_rate("python3 -c 'import urllib.request\nfor i in range(" + std::to_string(m) +
+                      "): urllib.request.urlopen(\"" + address + "\").read()'",
+                  m);
     std::printf("for comparison, %d requests each: curl command loop %.0f/s, "
                 "Python urllib loop %.0f/s\n",
                 m, curl_rate, python_rate);

@@ -2,6 +2,8 @@
 
 namespace lomarind {
 
-void exit_cleanup(AppState& state) { state.journals.release(); }
+void exit_cleanup(AppState& state) {
+    state.journals.release();
+}
 
 } // namespace lomarind

@@ -12,7 +12,7 @@ enum class JournalKind { Unindexed, All, Indexed };
 // and prefixes them on the UI thread, so every access goes through one mutex; nothing else holds
 // it and nothing is shown while it is held. Appends are amortised constant time.
 class Journals {
-public:
+  public:
     void append(JournalKind kind, std::string_view line) {
         std::lock_guard lock(mutex_);
         journal(kind).append(line);
@@ -36,7 +36,7 @@ public:
         std::string().swap(journal_indexed_);
     }
 
-private:
+  private:
     std::string& journal(JournalKind kind) {
         switch (kind) {
         case JournalKind::Unindexed:

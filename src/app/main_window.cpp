@@ -50,10 +50,10 @@ template <class W> W* place(QWidget* parent, const char* name, int x, int y, int
 // A label whose text the window paints, unclipped, through the label's transparent body: a
 // text wider than its label runs on beyond it instead of being cut off.
 class TransparentLabel final : public QLabel {
-public:
+  public:
     using QLabel::QLabel;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {}
 };
 
@@ -135,21 +135,23 @@ MainWindow::~MainWindow() {
 
 void MainWindow::build_controls() {
     透明标签1 = make_label(this, "透明标签1", {9, 8, 65, 24}, QStringLiteral("URL地址："),
-                       Qt::AlignLeft, kLabelGreen, 16);
+                           Qt::AlignLeft, kLabelGreen, 16);
     编辑框url地址 = make_edit(this, "编辑框url地址", 8, Qt::white);
     按钮添加网址 = make_button(this, "按钮添加网址", {435, 7, 87, 27}, QStringLiteral("添加网址"));
     线1 = make_line(this, "线1", 42);
     透明标签2 = make_label(this, "透明标签2", {6, 53, 76, 24}, QStringLiteral("批量导入："),
-                       Qt::AlignLeft, kLabelGreen, 16);
+                           Qt::AlignLeft, kLabelGreen, 16);
     编辑框导入地址 = make_edit(this, "编辑框导入地址", 52, kImportBackground);
-    编辑框导入地址->setStyleSheet(QStringLiteral("background: rgb(236, 236, 236); color: rgb(0, 128, 128);"));
+    编辑框导入地址->setStyleSheet(
+        QStringLiteral("background: rgb(236, 236, 236); color: rgb(0, 128, 128);"));
     编辑框导入地址->setReadOnly(true);
     编辑框导入地址->setEnabled(false);
     编辑框导入地址->setFocusPolicy(Qt::NoFocus);
-    按钮到导入网址 = make_button(this, "按钮到导入网址", {435, 51, 87, 27}, QStringLiteral("导入网址"));
+    按钮到导入网址 =
+        make_button(this, "按钮到导入网址", {435, 51, 87, 27}, QStringLiteral("导入网址"));
     透明标签3 = make_label(this, "透明标签3", {7, 78, 519, 17},
-                       QStringLiteral("说明：<支持.txt格式文本文档，url地址每行一个>"),
-                       Qt::AlignHCenter, kLabelOlive, 0);
+                           QStringLiteral("说明：<支持.txt格式文本文档，url地址每行一个>"),
+                           Qt::AlignHCenter, kLabelOlive, 0);
     线2 = make_line(this, "线2", 99);
 
     auto* list = place<QTableView>(this, "超级列表框网址详情", 0, 108, 530, 297);
@@ -192,15 +194,16 @@ void MainWindow::build_controls() {
     按钮查询收录情况 =
         make_button(this, "按钮查询收录情况", {16, 411, 152, 30}, QStringLiteral("查询收录情况"));
     透明标签5 = make_label(this, "透明标签5", {184, 418, 88, 17}, QStringLiteral("导出结果："),
-                       Qt::AlignHCenter, kLabelGreen, 16);
+                           Qt::AlignHCenter, kLabelGreen, 16);
     单选框仅收录 = make_radio(this, "单选框仅收录", 266, 62, QStringLiteral("仅收录"));
     单选框仅未收录 = make_radio(this, "单选框仅未收录", 335, 74, QStringLiteral("仅未收录"));
     单选框全部结果 = make_radio(this, "单选框全部结果", 411, 53, QStringLiteral("全部"));
     单选框全部结果->setChecked(true);
     按钮导出结果 = make_button(this, "按钮导出结果", {468, 415, 53, 24}, QStringLiteral("导出"));
-    透明标签4 = make_label(this, "透明标签4", {8, 444, 519, 17},
-                       QStringLiteral("备注：双击单条url地址可以查看收录详情，右击可以查看该网页！"),
-                       Qt::AlignHCenter, kLabelOrange, 0);
+    透明标签4 =
+        make_label(this, "透明标签4", {8, 444, 519, 17},
+                   QStringLiteral("备注：双击单条url地址可以查看收录详情，右击可以查看该网页！"),
+                   Qt::AlignHCenter, kLabelOrange, 0);
 
     通用对话框打开文件.filter = URL_FILE_FILTER;
 

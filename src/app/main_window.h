@@ -33,7 +33,7 @@ struct OpenFileDialogComponent {
 // lives in the handlers.
 class MainWindow final : public QWidget {
     Q_OBJECT
-public:
+  public:
     MainWindow(DesktopServices& services, AppState& state, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -62,17 +62,17 @@ public:
     QLabel* 透明标签4;
     OpenFileDialogComponent 通用对话框打开文件;
 
-Q_SIGNALS:
+  Q_SIGNALS:
     // The close request was allowed and the window is closing.
     void closing();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void build_controls();
     void wire_events();
     void fit_outer_size();

@@ -33,8 +33,9 @@ void query_clicked(AppContext& ctx) {
     UrlList& list = w.url_list();
     QPushButton& button = *w.按钮查询收录情况;
     Journals& journals = ctx.state.journals;
-    services.start_worker(
-        [&services, &list, &button, &journals] { run_index_check(services, list, button, journals); });
+    services.start_worker([&services, &list, &button, &journals] {
+        run_index_check(services, list, button, journals);
+    });
 }
 
 void run_index_check(DesktopServices& services, UrlList& list, QPushButton& button,
@@ -46,12 +47,14 @@ void run_index_check(DesktopServices& services, UrlList& list, QPushButton& butt
     for (std::int32_t i = 1; i <= count; ++i) {
         const std::int32_t row = i - 1;
         std::string url;
-        if (services.stopping() || !services.run_on_ui([&] { url = list.cell_text(row, COLUMN_URL); }))
+        if (services.stopping() ||
+            !services.run_on_ui([&] { url = list.cell_text(row, COLUMN_URL); }))
             return;
         const IndexVerdict verdict = check_url(services, url);
         // A request cut off because the program is ending is no verdict.
-        if (services.stopping() ||
-            !services.run_on_ui([&] { list.set_cell_text(row, COLUMN_STATUS, status_mark(verdict)); }))
+        if (services.stopping() || !services.run_on_ui([&] {
+                list.set_cell_text(row, COLUMN_STATUS, status_mark(verdict));
+            }))
             return;
         const std::string line = verdict_line(url, verdict);
         switch (verdict) {

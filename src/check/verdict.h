@@ -13,12 +13,14 @@ inline constexpr std::string_view SEARCH_PREFIX = "http://www.baidu.com/s?wd=";
 // The engine puts this into a result page that has no results.
 inline constexpr std::string_view NO_RESULT_MARKER = "div class=\"nors\"";
 
-inline constexpr std::string_view MARK_INDEXED = "\xA1\xCC";                    // √
-inline constexpr std::string_view MARK_NOT_INDEXED = "\xA1\xC1";                // ×
-inline constexpr std::string_view MARK_QUERY_FAILED = "\xB2\xE9\xD1\xAF\xCA\xA7\xB0\xDC"; // 查询失败
+inline constexpr std::string_view MARK_INDEXED = "\xA1\xCC";     // √
+inline constexpr std::string_view MARK_NOT_INDEXED = "\xA1\xC1"; // ×
+inline constexpr std::string_view MARK_QUERY_FAILED =
+    "\xB2\xE9\xD1\xAF\xCA\xA7\xB0\xDC"; // 查询失败
 
-inline constexpr std::string_view SUFFIX_INDEXED = "  ----\xD2\xD1\xCA\xD5\xC2\xBC\r\n";     // 已收录
-inline constexpr std::string_view SUFFIX_NOT_INDEXED = "  ----\xCE\xB4\xCA\xD5\xC2\xBC\r\n"; // 未收录
+inline constexpr std::string_view SUFFIX_INDEXED = "  ----\xD2\xD1\xCA\xD5\xC2\xBC\r\n"; // 已收录
+inline constexpr std::string_view SUFFIX_NOT_INDEXED =
+    "  ----\xCE\xB4\xCA\xD5\xC2\xBC\r\n"; // 未收录
 inline constexpr std::string_view SUFFIX_QUERY_FAILED =
     "  ----\xB2\xE9\xD1\xAF\xCA\xA7\xB0\xDC\r\n"; // 查询失败
 

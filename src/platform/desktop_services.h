@@ -21,14 +21,14 @@ constexpr int ANSWER_CANCEL = 1;
 
 // What one GET exchange brought back.
 struct HttpResult {
-    std::string body;       // the body of the final response, whole or as far as it was read
-    bool complete = false;  // the exchange ended without a transfer error and the body is whole
-    long status = 0;        // status code of the final response, 0 when none arrived
-    std::string final_url;  // the address of the final response after redirects
+    std::string body;      // the body of the final response, whole or as far as it was read
+    bool complete = false; // the exchange ended without a transfer error and the body is whole
+    long status = 0;       // status code of the final response, 0 when none arrived
+    std::string final_url; // the address of the final response after redirects
 };
 
 class DesktopServices {
-public:
+  public:
     virtual ~DesktopServices() = default;
 
     // A modal box with NOTICE_TITLE and one OK button; returns when it is closed. Called on the UI

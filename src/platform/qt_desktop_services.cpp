@@ -47,7 +47,9 @@ QtDesktopServices::QtDesktopServices()
     QDir::setCurrent(program_directory_);
 }
 
-QtDesktopServices::~QtDesktopServices() { stop_workers(); }
+QtDesktopServices::~QtDesktopServices() {
+    stop_workers();
+}
 
 void QtDesktopServices::show_notice(const QString& text, NoticeIcon icon) {
     if (workers_.on_ui_thread()) {
@@ -109,7 +111,9 @@ bool QtDesktopServices::write_file_bytes(const QString& path, std::string_view b
     return replace_file(path, bytes);
 }
 
-HttpResult QtDesktopServices::http_get(std::string_view address) { return http_.get(address); }
+HttpResult QtDesktopServices::http_get(std::string_view address) {
+    return http_.get(address);
+}
 
 void QtDesktopServices::shell_open(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
@@ -129,7 +133,9 @@ bool QtDesktopServices::run_on_ui(std::function<void()> task) {
     return workers_.run_on_ui(std::move(task));
 }
 
-bool QtDesktopServices::stopping() const { return workers_.stopping(); }
+bool QtDesktopServices::stopping() const {
+    return workers_.stopping();
+}
 
 void QtDesktopServices::stop_workers() {
     workers_.request_stop();

@@ -20,7 +20,7 @@ QUrl browser_url(std::string_view address);
 // The desktop services on Qt and libcurl. Construct on the UI thread after the QApplication: the
 // program directory is computed here, once, and becomes the current directory.
 class QtDesktopServices final : public DesktopServices {
-public:
+  public:
     QtDesktopServices();
     ~QtDesktopServices() override;
 
@@ -31,8 +31,7 @@ public:
 
     void show_notice(const QString& text, NoticeIcon icon) override;
     int ask_ok_cancel(const QString& text) override;
-    std::optional<QString> choose_open_file(const QString& filter,
-                                            const QString& initial_directory,
+    std::optional<QString> choose_open_file(const QString& filter, const QString& initial_directory,
                                             const QString& initial_file_name) override;
     std::string read_file_bytes(const QString& path) override;
     bool write_file_bytes(const QString& path, std::string_view bytes) override;
@@ -45,7 +44,7 @@ public:
     bool stopping() const override;
     void stop_workers() override;
 
-private:
+  private:
     QString program_directory_;
     QPointer<QWidget> dialog_parent_;
     std::vector<QPointer<QMessageBox>> worker_notices_;

@@ -7,7 +7,15 @@ bool must_encode(unsigned char c) {
     if (c < 0x21 || c >= 0x7F)
         return true;
     switch (c) {
-    case '"': case '<': case '>': case '\\': case '^': case '`': case '{': case '|': case '}':
+    case '"':
+    case '<':
+    case '>':
+    case '\\':
+    case '^':
+    case '`':
+    case '{':
+    case '|':
+    case '}':
         return true;
     default:
         return false;

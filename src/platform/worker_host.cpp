@@ -16,9 +16,13 @@ struct WorkerHost::Call {
 
 WorkerHost::WorkerHost() = default;
 
-WorkerHost::~WorkerHost() { stop_and_join(); }
+WorkerHost::~WorkerHost() {
+    stop_and_join();
+}
 
-bool WorkerHost::on_ui_thread() const { return QThread::currentThread() == ui_context_.thread(); }
+bool WorkerHost::on_ui_thread() const {
+    return QThread::currentThread() == ui_context_.thread();
+}
 
 bool WorkerHost::start(std::function<void()> routine) {
     if (stopping_)

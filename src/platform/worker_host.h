@@ -15,7 +15,7 @@ namespace lomarind {
 // the classic deadlock of a worker blocked in a queued call to a thread that waits for it.
 // Construct on the UI thread.
 class WorkerHost {
-public:
+  public:
     WorkerHost();
     ~WorkerHost();
     WorkerHost(const WorkerHost&) = delete;
@@ -41,7 +41,7 @@ public:
 
     bool on_ui_thread() const;
 
-private:
+  private:
     struct Call;
 
     QObject ui_context_;

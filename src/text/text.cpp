@@ -3,7 +3,9 @@
 namespace lomarind {
 namespace {
 
-bool is_lead_byte(char c) { return static_cast<unsigned char>(c) >= 0x80; }
+bool is_lead_byte(char c) {
+    return static_cast<unsigned char>(c) >= 0x80;
+}
 
 } // namespace
 
@@ -28,7 +30,9 @@ std::ptrdiff_t find_text(std::string_view text, std::string_view part) {
     return -1;
 }
 
-bool contains_dot(std::string_view text) { return find_text(text, ".") > 0; }
+bool contains_dot(std::string_view text) {
+    return find_text(text, ".") > 0;
+}
 
 std::string_view cut_at_zero(std::string_view bytes) {
     const auto zero = bytes.find('\0');
@@ -58,6 +62,8 @@ std::vector<std::string_view> split_lines(std::string_view text) {
     return lines;
 }
 
-std::string decimal(long long value) { return std::to_string(value); }
+std::string decimal(long long value) {
+    return std::to_string(value);
+}
 
 } // namespace lomarind

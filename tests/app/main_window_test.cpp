@@ -1,8 +1,8 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
-#include "window_test.h"
 #include "temp_dir.h"
 #include "urls/url_list.h"
+#include "window_test.h"
 
 #include <QAbstractButton>
 #include <QFrame>
@@ -23,7 +23,6 @@ namespace {
 
 class MainWindowTest : public lomarind::test::WindowTest {
   protected:
-
     template <class W = QWidget> W* control(const char* name) {
         auto* w = window.findChild<W*>(QString::fromUtf8(name));
         EXPECT_NE(w, nullptr) << name;
@@ -61,7 +60,9 @@ TEST_F(MainWindowTest, EveryControlHasItsPlaceSizeAndText) {
         {"单选框仅未收录", {335, 420, 74, 16}, "仅未收录"},
         {"单选框全部结果", {411, 420, 53, 16}, "全部"},
         {"按钮导出结果", {468, 415, 53, 24}, "导出"},
-        {"透明标签4", {8, 444, 519, 17}, "备注：双击单条url地址可以查看收录详情，右击可以查看该网页！"},
+        {"透明标签4",
+         {8, 444, 519, 17},
+         "备注：双击单条url地址可以查看收录详情，右击可以查看该网页！"},
     };
     for (const Expected& e : controls) {
         QWidget* w = control(e.name);
@@ -111,7 +112,8 @@ TEST_F(MainWindowTest, StartsWithAllCheckedTheImportBoxDisabledAndNoRowSelected)
     EXPECT_TRUE(list->showGrid());
     EXPECT_FALSE(list->isSortingEnabled());
     const QHeaderView* header = list->horizontalHeader();
-    const std::pair<const char*, int> columns[] = {{"编号", 50}, {"URL地址", 370}, {"收录情况", 80}};
+    const std::pair<const char*, int> columns[] = {
+        {"编号", 50}, {"URL地址", 370}, {"收录情况", 80}};
     for (int c = 0; c < 3; ++c) {
         EXPECT_EQ(list->model()->headerData(c, Qt::Horizontal).toString(),
                   QString::fromUtf8(columns[c].first));
@@ -121,9 +123,8 @@ TEST_F(MainWindowTest, StartsWithAllCheckedTheImportBoxDisabledAndNoRowSelected)
 
 TEST_F(MainWindowTest, ColoursAndFontsOfLabelsLinesEditsAndList) {
     const std::pair<const char*, QColor> labels[] = {
-        {"透明标签1", {0, 128, 0}},    {"透明标签2", {0, 128, 0}},
-        {"透明标签5", {0, 128, 0}},    {"透明标签3", {128, 128, 0}},
-        {"透明标签4", {192, 96, 0}},
+        {"透明标签1", {0, 128, 0}},   {"透明标签2", {0, 128, 0}},  {"透明标签5", {0, 128, 0}},
+        {"透明标签3", {128, 128, 0}}, {"透明标签4", {192, 96, 0}},
     };
     for (const auto& [name, colour] : labels)
         EXPECT_EQ(control(name)->palette().color(QPalette::WindowText), colour) << name;

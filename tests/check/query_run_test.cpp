@@ -2,9 +2,9 @@
 #include "app/main_window.h"
 #include "check/query_run.h"
 #include "check/verdict.h"
-#include "window_test.h"
 #include "temp_dir.h"
 #include "urls/url_list.h"
+#include "window_test.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -35,7 +35,6 @@ HttpResult fake_engine(std::string_view address) {
 
 class QueryRunTest : public lomarind::test::WindowTest {
   protected:
-
     void add_rows(std::initializer_list<std::string_view> urls) {
         for (std::string_view url : urls)
             window.url_list().append_url_row(state, url);

@@ -1,5 +1,5 @@
-#include "platform/qt_desktop_services.h"
 #include "modal.h"
+#include "platform/qt_desktop_services.h"
 #include "temp_dir.h"
 
 #include <QComboBox>

@@ -1,11 +1,11 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "check/verdict.h"
-#include "window_test.h"
 #include "results/browser_actions.h"
 #include "temp_dir.h"
 #include "urls/selected_row.h"
 #include "urls/url_list.h"
+#include "window_test.h"
 
 #include <QHeaderView>
 #include <QTableView>
@@ -20,12 +20,9 @@ namespace {
 
 TEST(AddressForUrl, PutsHttpInFrontUnlessTheTextBeginsWithExactlyIt) {
     const std::pair<std::string, std::string> cases[] = {
-        {"http://a.com/x", "http://a.com/x"},
-        {"http://", "http://"},
-        {"https://a.com", "http://https://a.com"},
-        {"HTTP://A.COM", "http://HTTP://A.COM"},
-        {"http:/a.com", "http://http:/a.com"},
-        {"a.b", "http://a.b"},
+        {"http://a.com/x", "http://a.com/x"},          {"http://", "http://"},
+        {"https://a.com", "http://https://a.com"},     {"HTTP://A.COM", "http://HTTP://A.COM"},
+        {"http:/a.com", "http://http:/a.com"},         {"a.b", "http://a.b"},
         {" a.com/\xC4\xE3", "http:// a.com/\xC4\xE3"},
     };
     for (const auto& [url, address] : cases)
@@ -37,8 +34,8 @@ class BrowserActionsTest : public lomarind::test::WindowTest {
     QTableView* list = window.超级列表框网址详情;
 
     void SetUp() override {
-        for (std::string_view url : {"r1.com", "r2.com", "https://r3.com", "\xC4\xE3 r4.com",
-                                     "http://r5.com"})
+        for (std::string_view url :
+             {"r1.com", "r2.com", "https://r3.com", "\xC4\xE3 r4.com", "http://r5.com"})
             window.url_list().append_url_row(state, url);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -74,9 +71,9 @@ TEST_F(BrowserActionsTest, RightPressOpensTheRowSelectedBeforeThePress) {
     right_press(2);
     click(3);
     right_press(3);
-    EXPECT_EQ(opened(), (std::vector<std::string>{"http://r2.com", "http://r5.com",
-                                                  "http://https://r3.com",
-                                                  "http://\xC4\xE3 r4.com"}));
+    EXPECT_EQ(opened(),
+              (std::vector<std::string>{"http://r2.com", "http://r5.com", "http://https://r3.com",
+                                        "http://\xC4\xE3 r4.com"}));
 }
 
 TEST_F(BrowserActionsTest, ARightDoubleClickRaisesOneEvent) {

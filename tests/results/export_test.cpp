@@ -1,10 +1,11 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "check/verdict.h"
-#include "window_test.h"
 #include "results/export.h"
+#include "text/gbk.h"
 #include "temp_dir.h"
 #include "urls/url_list.h"
+#include "window_test.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -19,7 +20,16 @@ using lomarind::test::TempDir;
 
 namespace {
 
-std::string heading_line(std::string_view heading) { return std::string(heading) + "\r\n"; }
+std::string heading_line(std::string_view heading) {
+    return std::string(heading) + "\r\n";
+}
+
+TEST(ExportHeadings, AreTheGbkTextsOfTheThreeKinds) {
+    EXPECT_EQ(HEADING_INDEXED, encode_gbk(QStringLiteral("以下是已经被收录的网址：")));
+    EXPECT_EQ(HEADING_ALL, encode_gbk(QStringLiteral("所有网址收录情况如下：")));
+    EXPECT_EQ(HEADING_NOT_INDEXED, encode_gbk(QStringLiteral("以下网址尚未被收录：")));
+    EXPECT_EQ(HEADING_ALL.size(), 22u);
+}
 
 class ExportTest : public lomarind::test::WindowTest {
   protected:

@@ -4,6 +4,8 @@
 #include "check/verdict.h"
 #include "results/export.h"
 
+#include <algorithm>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -11,7 +13,9 @@ using namespace lomarind;
 
 namespace {
 
-std::string url_of(int i) { return "www.example.com/page" + std::to_string(i) + ".html"; }
+std::string url_of(int i) {
+    return "www.example.com/page" + std::to_string(i) + ".html";
+}
 
 // Checks that a copy is the heading line once, then whole verdict lines of consecutive rows
 // from the first one on, each judged as the run judges it.
@@ -39,11 +43,11 @@ TEST(JournalStress, ExportsDuringARunAreConsistentSnapshots) {
     std::atomic<bool> done{false};
     std::thread run([&] {
         for (int i = 0; i < kRows; ++i) {
-            const IndexVerdict v = i % kStep == 0 ? IndexVerdict::Indexed : IndexVerdict::NotIndexed;
+            const IndexVerdict v =
+                i % kStep == 0 ? IndexVerdict::Indexed : IndexVerdict::NotIndexed;
             const std::string line = verdict_line(url_of(i), v);
-            journals.append(v == IndexVerdict::Indexed ? JournalKind::Indexed
-                                                       : JournalKind::Unindexed,
-                            line);
+            journals.append(
+                v == IndexVerdict::Indexed ? JournalKind::Indexed : JournalKind::Unindexed, line);
             journals.append(JournalKind::All, line);
         }
         done = true;
@@ -61,8 +65,9 @@ TEST(JournalStress, ExportsDuringARunAreConsistentSnapshots) {
     for (const ExportKind& kind : kinds) {
         const std::string last = journal_for_export(journals, kind);
         expect_consistent(last, kind, kStep);
-        if (kind.journal == JournalKind::All)
+        if (kind.journal == JournalKind::All) {
             EXPECT_EQ(std::count(last.begin(), last.end(), '\n'), kRows + 1);
+        }
     }
 }
 

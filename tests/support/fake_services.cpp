@@ -7,15 +7,21 @@ namespace lomarind::test {
 FakeServices::FakeServices(QString program_directory)
     : program_directory_(std::move(program_directory)) {}
 
-FakeServices::~FakeServices() { stop_workers(); }
+FakeServices::~FakeServices() {
+    stop_workers();
+}
 
 template <class T> static std::vector<T> locked_copy(std::mutex& m, const std::vector<T>& v) {
     std::lock_guard lock(m);
     return v;
 }
 
-std::vector<RecordedNotice> FakeServices::notices() const { return locked_copy(mutex_, notices_); }
-std::vector<QString> FakeServices::questions() const { return locked_copy(mutex_, questions_); }
+std::vector<RecordedNotice> FakeServices::notices() const {
+    return locked_copy(mutex_, notices_);
+}
+std::vector<QString> FakeServices::questions() const {
+    return locked_copy(mutex_, questions_);
+}
 std::vector<RecordedFileDialog> FakeServices::file_dialogs() const {
     return locked_copy(mutex_, file_dialogs_);
 }
@@ -81,7 +87,9 @@ std::optional<QString> FakeServices::choose_open_file(const QString& filter,
     return file;
 }
 
-std::string FakeServices::read_file_bytes(const QString& path) { return read_whole_file(path); }
+std::string FakeServices::read_file_bytes(const QString& path) {
+    return read_whole_file(path);
+}
 
 bool FakeServices::write_file_bytes(const QString& path, std::string_view bytes) {
     return replace_file(path, bytes);
@@ -117,8 +125,12 @@ bool FakeServices::run_on_ui(std::function<void()> task) {
     return workers_.run_on_ui(std::move(task));
 }
 
-bool FakeServices::stopping() const { return workers_.stopping(); }
+bool FakeServices::stopping() const {
+    return workers_.stopping();
+}
 
-void FakeServices::stop_workers() { workers_.stop_and_join(); }
+void FakeServices::stop_workers() {
+    workers_.stop_and_join();
+}
 
 } // namespace lomarind::test

@@ -25,7 +25,7 @@ struct RecordedFileDialog {
 // are real (in the folder given as the program directory); threads and the hand-off to the UI
 // thread are the real ones.
 class FakeServices final : public DesktopServices {
-public:
+  public:
     explicit FakeServices(QString program_directory = {});
     ~FakeServices() override;
 
@@ -50,8 +50,7 @@ public:
 
     void show_notice(const QString& text, NoticeIcon icon) override;
     int ask_ok_cancel(const QString& text) override;
-    std::optional<QString> choose_open_file(const QString& filter,
-                                            const QString& initial_directory,
+    std::optional<QString> choose_open_file(const QString& filter, const QString& initial_directory,
                                             const QString& initial_file_name) override;
     std::string read_file_bytes(const QString& path) override;
     bool write_file_bytes(const QString& path, std::string_view bytes) override;
@@ -64,7 +63,7 @@ public:
     bool stopping() const override;
     void stop_workers() override;
 
-private:
+  private:
     QString program_directory_;
     mutable std::mutex mutex_;
     std::vector<RecordedNotice> notices_;

@@ -9,7 +9,7 @@ namespace lomarind::test {
 
 // A real temporary folder, removed with everything in it when the test ends.
 class TempDir {
-public:
+  public:
     TempDir();
     QString path() const { return dir_.path(); }
     QString file(const QString& name) const { return dir_.filePath(name); }
@@ -17,7 +17,7 @@ public:
     QString write(const QString& name, std::string_view bytes) const;
     static std::string read(const QString& path);
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 

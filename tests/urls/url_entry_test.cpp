@@ -1,7 +1,6 @@
 // Manual entry and batch import driven through the real window, with fake services and real files.
 #include "app/app_state.h"
 #include "app/main_window.h"
-#include "window_test.h"
 #include "temp_dir.h"
 #include "text/gbk.h"
 #include "text/text.h"
@@ -9,6 +8,7 @@
 #include "urls/url_import.h"
 #include "urls/url_lines.h"
 #include "urls/url_list.h"
+#include "window_test.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
