@@ -1,3 +1,4 @@
+#include "loopback_server.h"
 #include "modal.h"
 #include "platform/qt_desktop_services.h"
 #include "temp_dir.h"
@@ -5,6 +6,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -133,6 +135,26 @@ TEST(QtDesktopServices, WorkerNoticeGivesUpWhenTheProgramEnds) {
     EXPECT_TRUE(returned);
     for (QWidget* w : QApplication::topLevelWidgets())
         EXPECT_FALSE(qobject_cast<QMessageBox*>(w) && w->isVisible());
+}
+
+TEST(QtDesktopServices, StoppingEndsARequestHangingOnASilentServer) {
+    test::LoopbackServer silent({{{}, test::ConnectionEnd::Stall}});
+    ASSERT_NE(silent.port(), 0);
+    QtDesktopServices services;
+    std::atomic<bool> sent{false};
+    HttpResult result{"untouched", true, 200, {}};
+    ASSERT_TRUE(services.start_worker([&] {
+        sent = true;
+        result = services.http_get(silent.origin() + "/s?wd=a.com");
+    }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sent && silent.connections() == 1; }, 10'000));
+    QTest::qWait(100);
+    QElapsedTimer stopping;
+    stopping.start();
+    services.stop_workers(); // joins the worker: returns only once the request has ended
+    EXPECT_LT(stopping.elapsed(), 5'000);
+    EXPECT_FALSE(result.complete);
+    EXPECT_TRUE(result.body.empty());
 }
 
 TEST(QtDesktopServices, OpenFileDialogStartsWhereAskedAndReturnsTheChoice) {
