@@ -52,9 +52,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int n = argc > 1 ? std::atoi(argv[1]) : 10'000;
 
-    const std::string results_page(60'000, 'x');
+    const std::string results_page =
+        "<html><div id=\"content_left\">" + std::string(60'000, 'x') + "</div></html>";
     const std::string none_page =
-        "<html>" + std::string(30'000, 'y') + "<div class=\"nors\"><p>none</p></div></html>";
+        "<html>" + std::string(30'000, 'y') +
+        "<div id=\"content_left\"><div class=\"nors\"><p>none</p></div></div></html>";
     test::LoopbackServer engine([&](std::string_view request) {
         const bool none = request.find("none") != std::string_view::npos;
         return test::http_response(200, none ? none_page : results_page);

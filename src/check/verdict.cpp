@@ -41,7 +41,7 @@ IndexVerdict judge_result_page(const HttpResult& response, std::string_view sear
     // The marker is proof even in a page cut short; its absence is proof only in a whole page.
     if (find_text(page, NO_RESULT_MARKER) > 0)
         return IndexVerdict::NotIndexed;
-    if (response.complete && !page.empty())
+    if (response.complete && find_text(page, RESULT_PAGE_SIGN) > 0)
         return IndexVerdict::Indexed;
     return IndexVerdict::QueryFailed;
 }

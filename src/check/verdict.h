@@ -12,6 +12,10 @@ struct HttpResult;
 inline constexpr std::string_view SEARCH_PREFIX = "http://www.baidu.com/s?wd=";
 // The engine puts this into a result page that has no results.
 inline constexpr std::string_view NO_RESULT_MARKER = "div class=\"nors\"";
+// The container of the result list, on every result page of the engine, with results or without.
+// A page without it is some other page (the engine has answered with a script that switches
+// scheme and a refresh to its home page) and says nothing about the index.
+inline constexpr std::string_view RESULT_PAGE_SIGN = "content_left";
 
 inline constexpr std::string_view MARK_INDEXED = "\xA1\xCC";     // √
 inline constexpr std::string_view MARK_NOT_INDEXED = "\xA1\xC1"; // ×
@@ -30,8 +34,8 @@ enum class IndexVerdict { Indexed, NotIndexed, QueryFailed };
 std::string build_search_url(std::string_view url_text);
 
 // The verdict on one answer to `search_address`. A verdict is drawn only from a 2xx final answer
-// of the search page itself (same host and path); there the marker means NotIndexed, and a whole,
-// non-empty page without it means Indexed. Anything else is QueryFailed.
+// of the search page itself (same host and path); there the marker means NotIndexed, and a whole
+// result page without it means Indexed. Anything else is QueryFailed.
 IndexVerdict judge_result_page(const HttpResult& response, std::string_view search_address);
 
 // Queries the engine for one URL text; blocks for one exchange, never fails.

@@ -21,8 +21,10 @@ using lomarind::test::TempDir;
 
 namespace {
 
-const std::string kMarkerPage = "<html><div class=\"nors\"><p>no results</p></div></html>";
-const std::string kResultsPage = "<html><div class=\"result\">example</div></html>";
+const std::string kMarkerPage =
+    "<html><div id=\"content_left\"><div class=\"nors\"><p>no results</p></div></div></html>";
+const std::string kResultsPage =
+    "<html><div id=\"content_left\"><div class=\"result\">example</div></div></html>";
 
 // The engine as the fake sees it: "fail" anywhere in the URL fails the query, "none" gives the
 // no-result page, anything else a page of results.

@@ -106,13 +106,16 @@ TEST(Verdict, JudgesOnlyAWholeOrMarkedSuccessfulAnswerOfTheSearchPageItself) {
          {std::string(1, '\0') + no_results, true, 200, SEARCH},
          QueryFailed},
         {"marker after a zero byte",
-         {"<p>" + std::string(1, '\0') + MARKER, true, 200, SEARCH},
+         {results + std::string(1, '\0') + MARKER, true, 200, SEARCH},
          Indexed},
-        {"marker after a lead byte", {"\xB0" + MARKER, true, 200, SEARCH}, Indexed},
+        {"marker after a lead byte", {page_with("\xB0" + MARKER), true, 200, SEARCH}, Indexed},
         {"marker after a whole character", {"\xB0\xA1" + MARKER, true, 200, SEARCH}, NotIndexed},
         {"marker after <", {"<" + MARKER, true, 200, SEARCH}, NotIndexed},
-        {"upper-case DIV", {"<DIV class=\"nors\">", true, 200, SEARCH}, Indexed},
-        {"upper-case NORS", {"<div class=\"NORS\">", true, 200, SEARCH}, Indexed},
+        {"upper-case DIV", {page_with("<DIV class=\"nors\">"), true, 200, SEARCH}, Indexed},
+        {"upper-case NORS", {page_with("<div class=\"NORS\">"), true, 200, SEARCH}, Indexed},
+        {"a whole page that is no result page",
+         {"<html><body><h1>hello</h1></body></html>", true, 200, SEARCH},
+         QueryFailed},
         {"204", {"", true, 204, SEARCH}, QueryFailed},
         {"404 with marker", {no_results, true, 404, SEARCH}, QueryFailed},
         {"404 without marker", {results, true, 404, SEARCH}, QueryFailed},
@@ -157,11 +160,13 @@ TEST(Verdict, RealPagesOfTheEngine) {
         {"baidu-results-2.html", 200, IndexVerdict::Indexed},
         // Its error block is a "nors" div too: on an error answer the marker proves nothing.
         {"baidu-error-1.html", 404, IndexVerdict::QueryFailed},
+        // A script to switch to http and a refresh to the home page, served as the search page.
+        {"baidu-redirect-1.html", 200, IndexVerdict::QueryFailed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string page = fixture(c.file);
-        ASSERT_GT(page.size(), 1000u);
+        ASSERT_GT(page.size(), 200u);
         EXPECT_EQ(judge_result_page({page, true, c.status, SEARCH}, SEARCH), c.expected);
     }
 }
@@ -217,13 +222,13 @@ TEST(CheckUrl, VerdictFromTheAnswerOnTheWire) {
          {},
          Indexed},
         {"marker after a zero byte",
-         {send(head + "<p>" + std::string(1, '\0') + "<" + MARKER)},
+         {send(head + results + std::string(1, '\0') + "<" + MARKER)},
          {},
          Indexed},
-        {"marker after lead byte B0", {send(head + "\xB0" + MARKER)}, {}, Indexed},
+        {"marker after lead byte B0", {send(head + page_with("\xB0" + MARKER))}, {}, Indexed},
         {"marker after <", {send(head + "\xB0\xA1<" + MARKER)}, {}, NotIndexed},
-        {"upper-case DIV", {send(head + "<DIV class=\"nors\">")}, {}, Indexed},
-        {"upper-case NORS", {send(head + "<div class=\"NORS\">")}, {}, Indexed},
+        {"upper-case DIV", {send(head + page_with("<DIV class=\"nors\">"))}, {}, Indexed},
+        {"upper-case NORS", {send(head + page_with("<div class=\"NORS\">"))}, {}, Indexed},
         {"empty 200", {send(http_response(200, ""))}, {}, QueryFailed},
         {"404 with marker", {send(http_response(404, no_results))}, {}, QueryFailed},
         {"404 without marker", {send(http_response(404, results))}, {}, QueryFailed},

@@ -2,8 +2,8 @@
 #include "app/main_window.h"
 #include "check/verdict.h"
 #include "results/export.h"
-#include "text/gbk.h"
 #include "temp_dir.h"
+#include "text/gbk.h"
 #include "urls/url_list.h"
 #include "window_test.h"
 
@@ -54,8 +54,9 @@ TEST_F(ExportTest, WritesTheChosenJournalWithItsHeadingByteForByte) {
     // A real run over three rows: U1 and U3 indexed, U2 not.
     services.http_handler = [](std::string_view address) {
         const bool none = address.find("u2") != std::string_view::npos;
-        return HttpResult{none ? "<div class=\"nors\">" : "<p>hit</p>", true, 200,
-                          std::string(address)};
+        return HttpResult{none ? "<div id=\"content_left\"><div class=\"nors\">"
+                               : "<div id=\"content_left\"><p>hit</p>",
+                          true, 200, std::string(address)};
     };
     for (std::string_view url : {"www.u1.com/a.html", "u2.com/\xC4\xE3 x", "u3.com"})
         window.url_list().append_url_row(state, url);
