@@ -238,16 +238,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // The list's mouse events are handled before the list itself sees them, so a right-button
     // press finds the selection as it was; the list's own handling follows unchanged. A right
     // double-click comes as a press and a double-click event, so it raises one event.
-    if (watched == 超级列表框网址详情->viewport()) {
-        const auto* mouse = dynamic_cast<const QMouseEvent*>(event); // not every event is one
-        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::RightButton) {
-            AppContext ctx = context();
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    if (watched == 超级列表框网址详情->viewport() &&
+        (press || event->type() == QEvent::MouseButtonDblClick)) {
+        const Qt::MouseButton button = static_cast<const QMouseEvent*>(event)->button();
+        AppContext ctx = context();
+        if (press && button == Qt::RightButton)
             list_right_pressed(ctx);
-        } else if (event->type() == QEvent::MouseButtonDblClick &&
-                   mouse->button() == Qt::LeftButton) {
-            AppContext ctx = context();
+        else if (!press && button == Qt::LeftButton)
             list_double_clicked(ctx);
-        }
     }
     return QWidget::eventFilter(watched, event);
 }
