@@ -1,6 +1,5 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
-#include "temp_dir.h"
 #include "urls/url_list.h"
 #include "window_test.h"
 
@@ -16,8 +15,6 @@
 #include <gtest/gtest.h>
 
 using namespace lomarind;
-using lomarind::test::FakeServices;
-using lomarind::test::TempDir;
 
 namespace {
 

@@ -2,7 +2,6 @@
 #include "app/main_window.h"
 #include "check/query_run.h"
 #include "check/verdict.h"
-#include "temp_dir.h"
 #include "urls/url_list.h"
 #include "window_test.h"
 
@@ -15,9 +14,7 @@
 #include <gtest/gtest.h>
 
 using namespace lomarind;
-using lomarind::test::FakeServices;
 using lomarind::test::RecordedNotice;
-using lomarind::test::TempDir;
 
 namespace {
 

@@ -2,7 +2,6 @@
 #include "app/main_window.h"
 #include "check/verdict.h"
 #include "results/browser_actions.h"
-#include "temp_dir.h"
 #include "urls/selected_row.h"
 #include "urls/url_list.h"
 #include "window_test.h"
@@ -13,8 +12,6 @@
 #include <gtest/gtest.h>
 
 using namespace lomarind;
-using lomarind::test::FakeServices;
-using lomarind::test::TempDir;
 
 namespace {
 

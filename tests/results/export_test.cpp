@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 using namespace lomarind;
-using lomarind::test::FakeServices;
 using lomarind::test::RecordedNotice;
 using lomarind::test::TempDir;
 

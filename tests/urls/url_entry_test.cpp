@@ -1,7 +1,6 @@
 // Manual entry and batch import driven through the real window, with fake services and real files.
 #include "app/app_state.h"
 #include "app/main_window.h"
-#include "temp_dir.h"
 #include "text/gbk.h"
 #include "text/text.h"
 #include "urls/manual_entry.h"
@@ -26,8 +25,6 @@
 #include <set>
 
 using namespace lomarind;
-using lomarind::test::FakeServices;
-using lomarind::test::TempDir;
 
 namespace {
 
