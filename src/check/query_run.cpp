@@ -47,14 +47,13 @@ void run_index_check(DesktopServices& services, UrlList& list, QPushButton& butt
     for (std::int32_t i = 1; i <= count; ++i) {
         const std::int32_t row = i - 1;
         std::string url;
-        if (services.stopping() ||
-            !services.run_on_ui([&] { url = list.cell_text(row, COLUMN_URL); }))
+        if (!services.run_on_ui([&] { url = list.cell_text(row, COLUMN_URL); }))
             return;
         const IndexVerdict verdict = check_url(services, url);
-        // A request cut off because the program is ending is no verdict.
-        if (services.stopping() || !services.run_on_ui([&] {
-                list.set_cell_text(row, COLUMN_STATUS, status_mark(verdict));
-            }))
+        // A request cut off because the program is ending is no verdict: once stopping has
+        // begun, run_on_ui refuses, and the run ends here without recording it.
+        if (!services.run_on_ui(
+                [&] { list.set_cell_text(row, COLUMN_STATUS, status_mark(verdict)); }))
             return;
         const std::string line = verdict_line(url, verdict);
         switch (verdict) {
@@ -71,8 +70,7 @@ void run_index_check(DesktopServices& services, UrlList& list, QPushButton& butt
         journals.append(JournalKind::All, line);
     }
     services.show_notice(run_done_text(failed), NoticeIcon::Information);
-    if (!services.stopping())
-        services.run_on_ui([&] { button.setText(DONE_CAPTION); });
+    services.run_on_ui([&] { button.setText(DONE_CAPTION); });
 }
 
 } // namespace lomarind

@@ -34,6 +34,14 @@ QString qt_name_filter(const QString& filter) {
     return filter.left(bar) + QStringLiteral(" (") + filter.mid(bar + 1) + QLatin1Char(')');
 }
 
+// The buttons read as on a Chinese desktop.
+void label_buttons(QMessageBox& box) {
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok))
+        ok->setText(QStringLiteral("确定"));
+    if (QAbstractButton* cancel = box.button(QMessageBox::Cancel))
+        cancel->setText(QStringLiteral("取消"));
+}
+
 } // namespace
 
 QUrl browser_url(std::string_view address) {
@@ -54,7 +62,7 @@ QtDesktopServices::~QtDesktopServices() {
 void QtDesktopServices::show_notice(const QString& text, NoticeIcon icon) {
     if (workers_.on_ui_thread()) {
         QMessageBox box(box_icon(icon), NOTICE_TITLE, text, QMessageBox::Ok, dialog_parent_);
-        box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+        label_buttons(box);
         box.exec();
         return;
     }
@@ -62,7 +70,7 @@ void QtDesktopServices::show_notice(const QString& text, NoticeIcon icon) {
     // window usable. The worker waits until it is closed or the program ends.
     workers_.call_on_ui([this, text, icon](std::function<void()> done) {
         auto* box = new QMessageBox(box_icon(icon), NOTICE_TITLE, text, QMessageBox::Ok);
-        box->button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+        label_buttons(*box);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal);
         QObject::connect(box, &QMessageBox::finished, box, [done] { done(); });
@@ -74,8 +82,7 @@ void QtDesktopServices::show_notice(const QString& text, NoticeIcon icon) {
 int QtDesktopServices::ask_ok_cancel(const QString& text) {
     QMessageBox box(QMessageBox::Question, NOTICE_TITLE, text,
                     QMessageBox::Ok | QMessageBox::Cancel, dialog_parent_);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
-    box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+    label_buttons(box);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
     box.exec();

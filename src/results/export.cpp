@@ -26,7 +26,7 @@ void export_clicked(AppContext& ctx) {
     const QString path = ctx.services.program_directory() + RESULT_FILE_NAME;
     if (ctx.services.write_file_bytes(path, copy)) {
         ctx.services.show_notice(EXPORT_OK_TEXT, NoticeIcon::Information);
-        ctx.services.shell_open(ctx.services.program_directory() + RESULT_FILE_NAME);
+        ctx.services.shell_open(path);
         ctx.state.export_done = 1;
     } else {
         ctx.services.show_notice(EXPORT_FAILED_TEXT, NoticeIcon::Error);
