@@ -49,7 +49,8 @@ class DesktopServices {
     virtual std::string read_file_bytes(const QString& path) = 0;
 
     // Replaces the file with exactly these bytes, atomically: on failure the previous file is
-    // left as it was and false comes back.
+    // left as it was and false comes back. Only a writable file in a folder where nothing can be
+    // created is rewritten in place instead. A read-only file is never touched.
     virtual bool write_file_bytes(const QString& path, std::string_view bytes) = 0;
 
     // The folder of the running program, without a trailing separator.

@@ -1,9 +1,12 @@
 #include "platform/file_io.h"
 #include "temp_dir.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using lomarind::read_whole_file;
 using lomarind::replace_file;
@@ -49,6 +52,72 @@ TEST(ReplaceFile, FailsWithoutTouchingAnything) {
 
     const auto names = names_in(dir.path());
     EXPECT_EQ(names, std::vector<QString>{QStringLiteral("readonly.txt")});
+}
+
+// Whether this process can create a file in `dir` (root can, whatever the mode bits say).
+bool can_create_in(const QString& dir) {
+    QFile probe(QDir(dir).filePath(QStringLiteral(".probe")));
+    if (!probe.open(QIODevice::WriteOnly))
+        return false;
+    probe.remove();
+    return true;
+}
+
+// Runs this one test again as the unprivileged user `nobody`, from a copy of this program that
+// user may execute; false when the privileges cannot be dropped here.
+bool rerun_as_nobody(const char* test_name, QString* output) {
+    TempDir copy_dir;
+    const QString copy = copy_dir.file(QStringLiteral("tests"));
+    if (!QFile::copy(QCoreApplication::applicationFilePath(), copy))
+        return false;
+    const auto all_read = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const auto all_exec = QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+    QFile::setPermissions(copy_dir.path(), all_read | all_exec | QFileDevice::WriteOwner);
+    QFile::setPermissions(copy, all_read | all_exec);
+    QProcess child;
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QStringLiteral("setpriv"),
+                {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                 QStringLiteral("--clear-groups"), copy,
+                 QStringLiteral("--gtest_filter=") + QString::fromUtf8(test_name)});
+    if (!child.waitForFinished(60'000))
+        return false;
+    *output = QString::fromLocal8Bit(child.readAll());
+    return child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0 &&
+           output->contains(QStringLiteral("[  PASSED  ] 1 test"));
+}
+
+// An administrator's set-up: the program's folder is closed to the user, the result file in it
+// is open to the user. No temporary file can be made beside it, so it is rewritten in place; a
+// read-only file there is still refused and left as it was.
+TEST(ReplaceFile, RewritesInPlaceAWritableFileInAFolderClosedToTheUser) {
+    if (::geteuid() == 0) {
+        QString output;
+        if (rerun_as_nobody("ReplaceFile.RewritesInPlaceAWritableFileInAFolderClosedToTheUser",
+                            &output))
+            return;
+        if (qEnvironmentVariable("CI") == QStringLiteral("true") || !output.isEmpty())
+            FAIL() << "as nobody:\n" << output.toStdString();
+        GTEST_SKIP() << "cannot drop privileges with setpriv here";
+    }
+    TempDir dir;
+    const QString result =
+        dir.write(QStringLiteral("网址收录查询结果.txt"), "old and longer bytes");
+    const QString readonly = dir.write(QStringLiteral("readonly.txt"), "kept");
+    ASSERT_TRUE(QFile::setPermissions(readonly, QFileDevice::ReadOwner));
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    ASSERT_FALSE(can_create_in(dir.path()));
+
+    EXPECT_TRUE(replace_file(result, "new\r\n"));
+    EXPECT_EQ(TempDir::read(result), "new\r\n");
+    EXPECT_FALSE(replace_file(readonly, "new"));
+    EXPECT_EQ(TempDir::read(readonly), "kept");
+    EXPECT_FALSE(replace_file(dir.file(QStringLiteral("not there yet.txt")), "new"));
+    EXPECT_EQ(names_in(dir.path()), (std::vector<QString>{QStringLiteral("readonly.txt"),
+                                                          QStringLiteral("网址收录查询结果.txt")}));
+
+    QFile::setPermissions(dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 TEST(ReadWholeFile, GivesTheBytesOrNothing) {
