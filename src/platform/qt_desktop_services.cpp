@@ -8,8 +8,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMessageBox>
-#include <QPushButton>
+#include <QTranslator>
 
 namespace lomarind {
 namespace {
@@ -26,6 +27,13 @@ QMessageBox::Icon box_icon(NoticeIcon icon) {
     return QMessageBox::Information;
 }
 
+// A UI-thread box or dialog blocks the window that owns it, not the whole program: a worker's
+// notice stays usable beside it.
+void block_the_window_only(QDialog& dialog) {
+    if (dialog.parentWidget())
+        dialog.setWindowModality(Qt::WindowModal);
+}
+
 // "description|pattern" becomes Qt's "description (pattern)".
 QString qt_name_filter(const QString& filter) {
     const qsizetype bar = filter.indexOf(QLatin1Char('|'));
@@ -34,12 +42,17 @@ QString qt_name_filter(const QString& filter) {
     return filter.left(bar) + QStringLiteral(" (") + filter.mid(bar + 1) + QLatin1Char(')');
 }
 
-// The buttons read as on a Chinese desktop.
-void label_buttons(QMessageBox& box) {
-    if (QAbstractButton* ok = box.button(QMessageBox::Ok))
-        ok->setText(QStringLiteral("确定"));
-    if (QAbstractButton* cancel = box.button(QMessageBox::Cancel))
-        cancel->setText(QStringLiteral("取消"));
+// Qt's own Chinese words for its dialogs and boxes, whatever the system's language: the program
+// speaks Chinese throughout. Without the translations installed Qt's English words remain.
+void install_qt_translations() {
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_zh_CN"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
 }
 
 } // namespace
@@ -53,6 +66,7 @@ QUrl browser_url(std::string_view address) {
 QtDesktopServices::QtDesktopServices()
     : program_directory_(QDir::cleanPath(QCoreApplication::applicationDirPath())) {
     QDir::setCurrent(program_directory_);
+    install_qt_translations();
 }
 
 QtDesktopServices::~QtDesktopServices() {
@@ -62,7 +76,7 @@ QtDesktopServices::~QtDesktopServices() {
 void QtDesktopServices::show_notice(const QString& text, NoticeIcon icon) {
     if (workers_.on_ui_thread()) {
         QMessageBox box(box_icon(icon), NOTICE_TITLE, text, QMessageBox::Ok, dialog_parent_);
-        label_buttons(box);
+        block_the_window_only(box);
         box.exec();
         return;
     }
@@ -70,7 +84,6 @@ void QtDesktopServices::show_notice(const QString& text, NoticeIcon icon) {
     // window usable. The worker waits until it is closed or the program ends.
     workers_.call_on_ui([this, text, icon](std::function<void()> done) {
         auto* box = new QMessageBox(box_icon(icon), NOTICE_TITLE, text, QMessageBox::Ok);
-        label_buttons(*box);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal);
         QObject::connect(box, &QMessageBox::finished, box, [done] { done(); });
@@ -82,7 +95,7 @@ void QtDesktopServices::show_notice(const QString& text, NoticeIcon icon) {
 int QtDesktopServices::ask_ok_cancel(const QString& text) {
     QMessageBox box(QMessageBox::Question, NOTICE_TITLE, text,
                     QMessageBox::Ok | QMessageBox::Cancel, dialog_parent_);
-    label_buttons(box);
+    block_the_window_only(box);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
     box.exec();
@@ -93,6 +106,7 @@ std::optional<QString> QtDesktopServices::choose_open_file(const QString& filter
                                                            const QString& initial_directory,
                                                            const QString& initial_file_name) {
     QFileDialog dialog(dialog_parent_);
+    block_the_window_only(dialog);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

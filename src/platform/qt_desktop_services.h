@@ -18,13 +18,15 @@ namespace lomarind {
 QUrl browser_url(std::string_view address);
 
 // The desktop services on Qt and libcurl. Construct on the UI thread after the QApplication: the
-// program directory is computed here, once, and becomes the current directory.
+// program directory is computed here, once, and becomes the current directory, and Qt's own
+// Chinese translations are installed for its dialogs and boxes.
 class QtDesktopServices final : public DesktopServices {
   public:
     QtDesktopServices();
     ~QtDesktopServices() override;
 
-    // The window that owns the UI thread's boxes and dialogs (and so gives them its look).
+    // The window that owns the UI thread's boxes and dialogs (and so gives them its look); they
+    // block that window only.
     void set_dialog_parent(QWidget* parent) { dialog_parent_ = parent; }
     // The HTTP client behind http_get, for benchmarks that point the engine at a local server.
     HttpClient& http_client() { return http_; }

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -45,6 +46,7 @@ TEST(QtDesktopServices, QuestionAnswersOkOnlyForOk) {
     };
     for (const Case& c : cases) {
         QString title, text;
+        QStringList buttons;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         bool modal = false;
         when_modal_opens([&](QWidget* w) {
@@ -53,13 +55,18 @@ TEST(QtDesktopServices, QuestionAnswersOkOnlyForOk) {
             title = box->windowTitle();
             text = box->text();
             icon = box->icon();
-            modal = box->isModal() && box->parentWidget() == &owner;
+            for (QAbstractButton* b :
+                 {box->button(QMessageBox::Ok), box->button(QMessageBox::Cancel)})
+                buttons << b->text();
+            modal = box->windowModality() == Qt::WindowModal && box->parentWidget() == &owner;
             c.act(box);
         });
         EXPECT_EQ(services.ask_ok_cancel(QStringLiteral("确定退出吗？")), c.expected) << c.what;
         EXPECT_EQ(title, NOTICE_TITLE);
         EXPECT_EQ(text, QStringLiteral("确定退出吗？"));
         EXPECT_EQ(icon, QMessageBox::Question);
+        // Qt's own Chinese words; the box blocks its window only.
+        EXPECT_EQ(buttons, (QStringList{QStringLiteral("确定"), QStringLiteral("取消")}));
         EXPECT_TRUE(modal);
     }
 }
@@ -118,6 +125,41 @@ TEST(QtDesktopServices, WorkerNoticeLeavesTheWindowUsableAndWaitsForItsClosing) 
     services.stop_workers();
 }
 
+QMessageBox* visible_box_other_than(const QWidget* other) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* b = qobject_cast<QMessageBox*>(w); b && b != other && b->isVisible())
+            return b;
+    return nullptr;
+}
+
+TEST(QtDesktopServices, WorkerNoticeCanBeClosedWhileAUiThreadNoticeIsOpen) {
+    QtDesktopServices services;
+    QWidget owner;
+    owner.resize(300, 200);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    services.set_dialog_parent(&owner);
+    std::atomic<bool> worker_returned{false};
+    when_modal_opens([&](QWidget* ui_box) {
+        ASSERT_TRUE(services.start_worker([&] {
+            services.show_notice(QStringLiteral("完毕"), NoticeIcon::Information);
+            worker_returned = true;
+        }));
+        QMessageBox* worker_box = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (worker_box = visible_box_other_than(ui_box)); }));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(worker_box));
+        // A real click, through the window system: a window that a modal box blocks drops it.
+        const QAbstractButton* ok = worker_box->button(QMessageBox::Ok);
+        QTest::mouseClick(worker_box->windowHandle(), Qt::LeftButton, {},
+                          ok->mapTo(worker_box, ok->rect().center()));
+        (void)QTest::qWaitFor([&] { return worker_returned.load(); }, 2'000);
+        QTest::keyClick(ui_box, Qt::Key_Escape);
+    });
+    services.show_notice(QStringLiteral("导出失败"), NoticeIcon::Error);
+    EXPECT_TRUE(worker_returned);
+    services.stop_workers();
+}
+
 TEST(QtDesktopServices, WorkerNoticeGivesUpWhenTheProgramEnds) {
     QtDesktopServices services;
     std::atomic<bool> returned{false};
@@ -161,9 +203,12 @@ TEST(QtDesktopServices, OpenFileDialogStartsWhereAskedAndReturnsTheChoice) {
     TempDir dir;
     const QString chosen = dir.write(QStringLiteral("网址.txt"), "a.com\r\n");
     QtDesktopServices services;
+    QWidget owner;
+    services.set_dialog_parent(&owner);
     for (const bool accept : {true, false}) {
-        QStringList filters;
-        QString directory;
+        QStringList filters, buttons;
+        QString directory, title;
+        Qt::WindowModality modality = Qt::NonModal;
         when_modal_opens([&](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
             ASSERT_NE(dialog, nullptr);
@@ -171,6 +216,13 @@ TEST(QtDesktopServices, OpenFileDialogStartsWhereAskedAndReturnsTheChoice) {
             directory = dialog->directory().absolutePath();
             EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
             EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+            // Qt's default title and its own Chinese words on the buttons.
+            title = dialog->windowTitle();
+            const auto* box = dialog->findChild<QDialogButtonBox*>();
+            ASSERT_NE(box, nullptr);
+            for (const QAbstractButton* b : box->buttons())
+                buttons << b->text();
+            modality = dialog->windowModality();
             if (accept) {
                 dialog->selectFile(chosen);
                 QMetaObject::invokeMethod(dialog, "accept");
@@ -182,6 +234,9 @@ TEST(QtDesktopServices, OpenFileDialogStartsWhereAskedAndReturnsTheChoice) {
                                                       dir.path(), QString());
         EXPECT_EQ(filters, QStringList{QStringLiteral("文本文件（*.txt） (*.txt)")});
         EXPECT_EQ(directory, dir.path());
+        EXPECT_EQ(title, QStringLiteral("打开"));
+        EXPECT_EQ(buttons, (QStringList{QStringLiteral("打开(&O)"), QStringLiteral("取消")}));
+        EXPECT_EQ(modality, Qt::WindowModal);
         if (accept)
             EXPECT_EQ(result, std::optional<QString>(chosen));
         else
