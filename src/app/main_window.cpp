@@ -97,7 +97,7 @@ QLineEdit* make_edit(QWidget* parent, const char* name, int y, const QColor& bac
 }
 
 QPushButton* make_button(QWidget* parent, const char* name, QRect r, const QString& text) {
-    auto* button = place<QPushButton>(parent, name, r.x(), r.y(), r.width(), r.height());
+    auto* button = place<CaptionButton>(parent, name, r.x(), r.y(), r.width(), r.height());
     button->setText(text);
     button->setAutoDefault(false);
     button->setDefault(false);
@@ -105,7 +105,7 @@ QPushButton* make_button(QWidget* parent, const char* name, QRect r, const QStri
 }
 
 QRadioButton* make_radio(QWidget* parent, const char* name, int x, int w, const QString& text) {
-    auto* radio = place<QRadioButton>(parent, name, x, 420, w, 16);
+    auto* radio = place<CentredRadioButton>(parent, name, x, 420, w, 16);
     radio->setText(text);
     set_colour(radio, QPalette::WindowText, Qt::black);
     return radio;

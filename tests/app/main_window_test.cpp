@@ -1,4 +1,5 @@
 #include "app/app_state.h"
+#include "app/look.h"
 #include "app/main_window.h"
 #include "urls/url_list.h"
 #include "window_test.h"
@@ -10,8 +11,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTableView>
 #include <QTest>
+#include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace lomarind;
@@ -141,6 +147,81 @@ TEST_F(MainWindowTest, ColoursAndFontsOfLabelsLinesEditsAndList) {
     EXPECT_EQ(window.超级列表框网址详情->palette().color(QPalette::Text), QColor(128, 128, 255));
     // The olive look: edit boxes framed in RGB(164,185,127).
     EXPECT_TRUE(window.styleSheet().contains(QStringLiteral("rgb(164, 185, 127)")));
+}
+
+// The columns and rows of `widget` as painted that hold dark (text) pixels inside `area`.
+QRect ink_in(QWidget* widget, const QRect& area) {
+    const QImage image = widget->grab().toImage();
+    QRect ink;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 100)
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+TEST_F(MainWindowTest, RadioTextsAreCentredBesideTheirIndicators) {
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (QRadioButton* radio :
+         {window.单选框仅收录, window.单选框仅未收录, window.单选框全部结果}) {
+        QStyleOptionButton option;
+        option.initFrom(radio);
+        const QRect contents =
+            radio->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, radio);
+        const QRect ink = ink_in(radio, contents);
+        ASSERT_FALSE(ink.isEmpty()) << radio->objectName().toStdString();
+        const int left_gap = ink.left() - contents.left();
+        const int right_gap = contents.right() - ink.right();
+        EXPECT_LE(std::abs(left_gap - right_gap), 2) << radio->objectName().toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, CaptionsWiderThanTheirControlWrap) {
+    const QFontMetrics metrics = window.按钮查询收录情况->fontMetrics();
+    const int three = metrics.horizontalAdvance(QStringLiteral("查询收"));
+    const struct {
+        const char* text;
+        int width;
+        const char* expected;
+    } cases[] = {
+        {"查询收录情况", 1000, "查询收录情况"},
+        {"查询收录情况", three, "查询收\n录情况"},
+        {"查询收录情况", three - 1, "查询\n收录\n情况"},
+        {"Export the results", metrics.horizontalAdvance(QStringLiteral("Export the r")),
+         "Export the\nresults"},
+        {"", 10, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(wrap_caption(QString::fromUtf8(c.text), metrics, c.width),
+                  QString::fromUtf8(c.expected))
+            << c.text << " in " << c.width;
+
+    // A push button paints the lines one under the other.
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QPushButton* button = window.按钮导出结果;
+    const int one_line = ink_in(button, button->rect()).height();
+    button->setText(QStringLiteral("导出结果"));
+    EXPECT_GT(ink_in(button, button->rect()).height(), one_line + metrics.height() / 2);
+}
+
+TEST_F(MainWindowTest, IconIsSixteenColoursWithoutAntialiasing) {
+    const QImage icon =
+        window.windowIcon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(icon.size(), QSize(16, 16));
+    QSet<QRgb> colours;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const QRgb pixel = icon.pixel(x, y);
+            ASSERT_TRUE(qAlpha(pixel) == 0 || qAlpha(pixel) == 255) << x << "," << y;
+            if (qAlpha(pixel) == 255)
+                colours.insert(pixel);
+        }
+    EXPECT_GE(colours.size(), 3);
+    for (const QRgb colour : colours)
+        EXPECT_NE(std::find(ICON_PALETTE.begin(), ICON_PALETTE.end(), colour), ICON_PALETTE.end())
+            << std::hex << colour;
 }
 
 TEST_F(MainWindowTest, CreatedEventPointsTheOpenFileDialogAtTheProgramDirectory) {
