@@ -17,12 +17,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableView>
-#include <QTimer>
 
 namespace lomarind {
 namespace {
@@ -283,18 +283,30 @@ void MainWindow::centre_on_screen() {
 
 void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    // The window manager adds its frame only once the window is mapped.
-    QTimer::singleShot(0, this, &MainWindow::fit_outer_size);
+    fit_outer_size();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // A window manager's frame shows in the geometry only once the manager has taken the window
+    // in, which moves it; its extents may come later than the show event.
+    fit_outer_size();
 }
 
 void MainWindow::fit_outer_size() {
     // The outer size, frame included, is the stated one, as long as the client area still holds
-    // every control.
-    const int frame_w = frameGeometry().width() - geometry().width();
-    const int frame_h = frameGeometry().height() - geometry().height();
-    if (frame_w <= 0 && frame_h <= 0)
+    // every control; the window is centred by that size again. Only a new frame does this, so
+    // a window the user moved stays where it was put.
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    if (frame == fitted_frame_)
         return;
-    setFixedSize(std::max(WINDOW_WIDTH - frame_w, 530), std::max(WINDOW_HEIGHT - frame_h, 461));
+    fitted_frame_ = frame;
+    setFixedSize(std::max(WINDOW_WIDTH - frame.left() - frame.right(), 530),
+                 std::max(WINDOW_HEIGHT - frame.top() - frame.bottom(), 461));
+    centre_on_screen();
 }
 
 } // namespace lomarind

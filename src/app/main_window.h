@@ -2,6 +2,7 @@
 
 #include "app/app_context.h"
 
+#include <QMargins>
 #include <QString>
 #include <QWidget>
 
@@ -69,6 +70,7 @@ class MainWindow final : public QWidget {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -80,6 +82,7 @@ class MainWindow final : public QWidget {
     DesktopServices& services_;
     AppState& state_;
     UrlList* url_list_;
+    QMargins fitted_frame_; // the window manager's frame the size was last fitted to
 };
 
 } // namespace lomarind

@@ -10,7 +10,11 @@ Two tests:
             double-clicks and right-clicks rows, and closes the window. Needs root for the
             namespace: skipped without it, failed without it when CI=true.
   package   The portable package: built with cpack, unpacked into a fresh folder, started from
-            there; one export must put the result file into that folder.
+            there; one export must put the result file into that folder. Without a display it
+            must say so in one line.
+
+The session runs under a window manager (openbox), whose frame must then measure the window's
+outer size; the package runs without one, where the window itself does.
 
 The desktop is a fake one too: a mimeapps.list sends http, https and text/plain to small
 scripts that only write down what they were asked to open, so nothing real is started.
@@ -39,6 +43,7 @@ SKIP = 77
 
 WINDOW_CAPTION = "LomarindV1.0"
 NOTICE_TITLE = "Kelvora-温馨提示"
+OPEN_DIALOG_TITLE = "打开"  # Qt's own default title, in its Chinese translation
 RESULT_FILE = "网址收录查询结果.txt"
 SCREEN_W, SCREEN_H = 1024, 768
 WINDOW_W, WINDOW_H = 535, 489
@@ -53,6 +58,7 @@ RADIO_INDEXED = (266, 420, 62, 16)
 RADIO_UNINDEXED = (335, 420, 74, 16)
 RADIO_ALL = (411, 420, 53, 16)
 EXPORT_BUTTON = (468, 415, 53, 24)
+NOTE_BOTTOM = 444 + 17  # the lowest control, 透明标签4, ends here
 # Inside the list: the middle of the URL column (after the 50 pixels of 编号), and a spot in the
 # 编号 column right of the left-aligned row numbers, where only background and grid show.
 URL_COLUMN_X = LIST[0] + 1 + 50 + 370 // 2
@@ -324,11 +330,14 @@ def engine_requests(log_path):
 # --- The session under test ---
 
 class Desktop:
-    """An X server with nothing but the program on it, and a fake desktop configuration."""
+    """An X server with nothing but the program on it, and a fake desktop configuration; with
+    window_manager, openbox manages the windows and puts its frames around them."""
 
-    def __init__(self, work, processes):
+    def __init__(self, work, processes, home, window_manager=False):
         self.work = work
         self.processes = processes
+        self.home = home
+        self.window_manager = window_manager
         self.browser_log = work / "browser.log"
         self.documents_log = work / "documents.log"
         self.display = None
@@ -354,6 +363,42 @@ class Desktop:
         os.close(read_end)
         self.display = ":" + number.decode().strip()
         self.x11 = X11(self.display)
+        if self.window_manager:
+            self._start_window_manager()
+
+    def _start_window_manager(self):
+        env = {"PATH": "/usr/local/bin:/usr/bin:/bin", "HOME": str(self.home),
+               "DISPLAY": self.display, "XDG_CONFIG_DIRS": "/etc/xdg",
+               "XDG_DATA_DIRS": "/usr/share"}
+        with open(self.work / "openbox.log", "wb") as log:
+            self.processes.start(["openbox", "--sm-disable"], env=env,
+                                 stdout=log, stderr=subprocess.STDOUT)
+        wait_until("openbox to manage the screen", 15,
+                   lambda: "window id #" in self.xprop("-root", "_NET_SUPPORTING_WM_CHECK"))
+
+    def xprop(self, *args):
+        result = subprocess.run(["xprop", "-display", self.display, *args],
+                                capture_output=True, timeout=20)
+        return result.stdout.decode("utf-8", errors="replace")
+
+    def frame_extents(self, window):
+        """(left, right, top, bottom) of the frame the window manager put around the window."""
+        out = self.xprop("-id", str(window), "_NET_FRAME_EXTENTS")
+        if "=" not in out:
+            return None
+        values = [int(v) for v in out.split("=", 1)[1].split(",")]
+        return tuple(values) if len(values) == 4 else None
+
+    def client_geometry(self, window):
+        """The client area's absolute position and size, as the X server has them."""
+        result = subprocess.run(["xwininfo", "-display", self.display, "-id", str(window)],
+                                capture_output=True, timeout=20)
+        values = {}
+        for line in result.stdout.decode(errors="replace").splitlines():
+            key, _, value = line.strip().partition(":")
+            values[key] = value.strip()
+        return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
+                int(values["Width"]), int(values["Height"]))
 
     def stop(self):
         if self.x11:
@@ -366,7 +411,7 @@ class Desktop:
         for folder in (config, applications, scripts):
             folder.mkdir(parents=True)
         (self.work / "runtime").mkdir(mode=0o700)
-        (self.work / "home").mkdir()
+        self.home.mkdir(parents=True, exist_ok=True)
         for name, log in (("fake-browser", self.browser_log),
                           ("fake-editor", self.documents_log)):
             script = scripts / name
@@ -386,7 +431,7 @@ class Desktop:
         # xdg-open to a real desktop, no session bus.
         env = {
             "PATH": "/usr/local/bin:/usr/bin:/bin",
-            "HOME": str(self.work / "home"),
+            "HOME": str(self.home),
             "LANG": "C.UTF-8",
             "DISPLAY": self.display,
             "QT_QPA_PLATFORM": "xcb",
@@ -533,12 +578,43 @@ def open_main_window(user, program):
     if len(windows) != 1:
         raise Failure(f"{len(windows)} windows are titled {WINDOW_CAPTION}")
     window = windows[0]
-    expected = ((SCREEN_W - WINDOW_W) // 2, (SCREEN_H - WINDOW_H) // 2, WINDOW_W, WINDOW_H)
-    # With no window manager there is no frame: the outer size is the client size.
-    geometry = user.geometry(window)
-    if geometry != expected:
-        raise Failure(f"main window at {geometry} (x, y, width, height), expected {expected}")
+    if user.desktop.window_manager:
+        check_framed_geometry(user.desktop, window)
+    else:
+        # With no window manager there is no frame: the outer size is the client size.
+        expected = ((SCREEN_W - WINDOW_W) // 2, (SCREEN_H - WINDOW_H) // 2, WINDOW_W, WINDOW_H)
+        geometry = user.geometry(window)
+        if geometry != expected:
+            raise Failure(f"main window at {geometry} (x, y, width, height), expected {expected}")
     return window
+
+
+def check_framed_geometry(desktop, window):
+    """Under a window manager the frame, not the client, measures 535 x 489 and is centred; the
+    client area still holds every control (the lowest ends at y = 461, the widest at x = 530)."""
+    expected_x, expected_y = (SCREEN_W - WINDOW_W) // 2, (SCREEN_H - WINDOW_H) // 2
+    seen = []
+
+    def probe():
+        extents = desktop.frame_extents(window)
+        if not extents or extents == (0, 0, 0, 0):
+            return None
+        left, right, top, bottom = extents
+        x, y, width, height = desktop.client_geometry(window)
+        frame = (x - left, y - top, width + left + right, height + top + bottom)
+        seen[:] = [frame, (x, y, width, height), extents]
+        fits = (abs(frame[0] - expected_x) <= 1 and abs(frame[1] - expected_y) <= 1 and
+                abs(frame[2] - WINDOW_W) <= 1 and abs(frame[3] - WINDOW_H) <= 1)
+        return fits and width >= LIST[0] + LIST[2] and height >= NOTE_BOTTOM
+
+    try:
+        wait_until("the framed window to measure 535 x 489 and be centred", 10, probe,
+                   interval=0.1)
+    except Failure:
+        raise Failure(f"frame (x, y, width, height) {seen[0] if seen else None}, client "
+                      f"{seen[1] if seen else None}, frame extents {seen[2] if seen else None}; "
+                      f"expected the frame at ({expected_x}, {expected_y}) sized "
+                      f"{WINDOW_W} x {WINDOW_H} with room for every control")
 
 
 def export(user, window, radio, result_path, expected, desktop, what):
@@ -580,12 +656,15 @@ def session_test(args, work, processes):
                      "--log", str(engine_log)])
     wait_until("the fake engine to listen on port 80", 10, engine_listening)
 
-    desktop = Desktop(work, processes)
+    # A home folder with a plain name, as a user's would be (the mount stays in this namespace).
+    subprocess.run(["mount", "-t", "tmpfs", "tmpfs", "/home"], check=True)
+    home = Path("/home/user")
+    desktop = Desktop(work, processes, home, window_manager=True)
     desktop.start()
     app_dir = work / "app"
     app_dir.mkdir()
     shutil.copy2(args.program, app_dir / "lomarind")
-    import_path = work / "urls.txt"
+    import_path = home / "urls.txt"
     import_path.write_bytes(IMPORT_FILE)
     elsewhere = work / "elsewhere"
     elsewhere.mkdir()
@@ -601,6 +680,11 @@ def session_test(args, work, processes):
         user.click(window, centre(IMPORT_BUTTON))
         dialog = wait_until("the open-file dialog", 15,
                             lambda: [w for w in user.visible_windows() if w != window])[0]
+        # Qt's own dialog, in Qt's own Chinese words.
+        title = user.window_name(dialog)
+        if title != OPEN_DIALOG_TITLE:
+            raise Failure(f"the open-file dialog is titled {title!r}, expected "
+                          f"{OPEN_DIALOG_TITLE!r}")
         user.type(dialog, str(import_path))
         user.key(dialog, "Return")
         try:
@@ -738,7 +822,18 @@ def package_test(args, work, processes):
                       "expected one folder with the program in it")
     folder = folders[0]
 
-    desktop = Desktop(work, processes)
+    # Without any display the program says in one line that it needs a desktop, and ends.
+    alone = subprocess.run([str(folder / "lomarind")], cwd=work, capture_output=True,
+                           timeout=30, env={"PATH": "/usr/bin:/bin", "HOME": str(work),
+                                            **{k: v for k, v in os.environ.items()
+                                               if k.endswith("SAN_OPTIONS")}})
+    said = (alone.stdout + alone.stderr).decode(errors="replace").splitlines()
+    if alone.returncode != 1 or len(said) != 1 or "needs a desktop" not in said[0]:
+        raise Failure(f"without a display the program ended with {alone.returncode} and said "
+                      f"{said!r}, expected status 1 and one line that it needs a desktop")
+
+    # No window manager here: the window itself is the outer size.
+    desktop = Desktop(work, processes, work / "home")
     desktop.start()
     try:
         program = Program(folder / "lomarind", desktop, processes, cwd=work)
