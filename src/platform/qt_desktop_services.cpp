@@ -111,7 +111,7 @@ std::optional<QString> QtDesktopServices::choose_open_file(const QString& filter
 }
 
 std::string QtDesktopServices::read_file_bytes(const QString& path) {
-    return read_whole_file(path);
+    return read_file_text(path);
 }
 
 bool QtDesktopServices::write_file_bytes(const QString& path, std::string_view bytes) {

@@ -88,7 +88,7 @@ std::optional<QString> FakeServices::choose_open_file(const QString& filter,
 }
 
 std::string FakeServices::read_file_bytes(const QString& path) {
-    return read_whole_file(path);
+    return read_file_text(path);
 }
 
 bool FakeServices::write_file_bytes(const QString& path, std::string_view bytes) {
