@@ -9,7 +9,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 
 namespace lomarind {
 namespace {
@@ -43,12 +45,6 @@ void label_buttons(QMessageBox& box) {
 }
 
 } // namespace
-
-QUrl browser_url(std::string_view address) {
-    const std::string encoded = percent_encode_unsafe(address);
-    return QUrl::fromEncoded(QByteArray(encoded.data(), static_cast<qsizetype>(encoded.size())),
-                             QUrl::TolerantMode);
-}
 
 QtDesktopServices::QtDesktopServices()
     : program_directory_(QDir::cleanPath(QCoreApplication::applicationDirPath())) {
@@ -127,9 +123,23 @@ void QtDesktopServices::shell_open(const QString& path) {
 }
 
 void QtDesktopServices::open_in_browser(std::string_view address) {
-    const QUrl url = browser_url(address);
-    if (url.isValid())
-        QDesktopServices::openUrl(url);
+    const std::string encoded = browser_address(address);
+    if (encoded.empty())
+        return;
+    const QByteArray bytes(encoded.data(), static_cast<qsizetype>(encoded.size()));
+    const QUrl url = QUrl::fromEncoded(bytes, QUrl::TolerantMode);
+#if defined(Q_OS_LINUX)
+    // Qt writes a URL out in its own normal form, which drops what it thinks means nothing: the
+    // empty port of "http://https://a.com" would reach the browser as "http://https//a.com".
+    // Such an address goes to the desktop's URL handler itself, byte for byte.
+    if (url.toEncoded() != bytes) {
+        const QString handler = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        if (!handler.isEmpty() &&
+            QProcess::startDetached(handler, {QString::fromLatin1(bytes)}, QString()))
+            return;
+    }
+#endif
+    QDesktopServices::openUrl(url);
 }
 
 bool QtDesktopServices::start_worker(std::function<void()> routine) {
