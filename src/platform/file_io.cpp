@@ -21,14 +21,16 @@ std::string read_file_text(const QString& path) try {
     // Read to the end of the text rather than trusting the size: the file may change while it is
     // read, and what follows the end is never looked at, however large the file claims to be.
     std::string bytes;
-    constexpr std::size_t PIECE = 1 << 16;
+    // Room for the whole of an ordinary file at once, but not for what a huge one claims.
+    constexpr qint64 FIRST_ROOM = 64 << 20;
+    bytes.reserve(static_cast<std::size_t>(std::clamp<qint64>(file.size(), 0, FIRST_ROOM)));
+    char piece[1 << 16];
     for (;;) {
-        const std::size_t before = bytes.size();
-        bytes.resize(before + PIECE);
-        const qint64 n = file.read(bytes.data() + before, static_cast<qint64>(PIECE));
-        bytes.resize(before + static_cast<std::size_t>(std::max<qint64>(n, 0)));
+        const qint64 n = file.read(piece, sizeof piece);
         if (n <= 0)
             break;
+        const std::size_t before = bytes.size();
+        bytes.append(piece, static_cast<std::size_t>(n));
         const std::size_t end = text_end(bytes, before);
         if (end != std::string::npos) {
             bytes.resize(end);
