@@ -45,7 +45,9 @@ class DesktopServices {
                                                     const QString& initial_directory,
                                                     const QString& initial_file_name) = 0;
 
-    // The whole file; empty bytes on any failure.
+    // The file's bytes up to the end of its text (the first zero byte; in UTF-16 the first zero
+    // character), or the whole file; empty bytes on any failure, a file too large for the memory
+    // included. Never reads past the end of the text.
     virtual std::string read_file_bytes(const QString& path) = 0;
 
     // Replaces the file with exactly these bytes, atomically: on failure the previous file is

@@ -1,8 +1,13 @@
 #include "platform/file_io.h"
 
+#include "text/file_text.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
+#include <new>
+#include <stdexcept>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -12,25 +17,38 @@
 
 namespace lomarind {
 
-std::string read_whole_file(const QString& path) {
+std::string read_file_text(const QString& path) try {
     if (path.isEmpty())
         return {};
     QFile file(path);
+    // A plain file only: a FIFO or a device could block or never end.
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return {};
+    // Read to the end of the text rather than trusting the size: the file may change while it is
+    // read, and what follows the end is never looked at, however large the file claims to be.
     std::string bytes;
-    const qint64 size = file.size();
-    if (size > 0)
-        bytes.reserve(static_cast<std::size_t>(size));
-    // Read to the end rather than trusting the size: the file may change while it is read.
-    char buffer[1 << 16];
+    // Room for the whole of an ordinary file at once, but not for what a huge one claims.
+    constexpr qint64 FIRST_ROOM = 64 << 20;
+    bytes.reserve(static_cast<std::size_t>(std::clamp<qint64>(file.size(), 0, FIRST_ROOM)));
+    char piece[1 << 16];
     for (;;) {
-        const qint64 n = file.read(buffer, sizeof buffer);
+        const qint64 n = file.read(piece, sizeof piece);
         if (n <= 0)
             break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        const std::size_t before = bytes.size();
+        bytes.append(piece, static_cast<std::size_t>(n));
+        const std::size_t end = text_end(bytes, before);
+        if (end != std::string::npos) {
+            bytes.resize(end);
+            break;
+        }
     }
     return bytes;
+} catch (const std::bad_alloc&) {
+    // A file larger than the memory: like an unreadable one.
+    return {};
+} catch (const std::length_error&) {
+    return {};
 }
 
 namespace {

@@ -6,8 +6,11 @@
 
 namespace lomarind {
 
-// The whole file as bytes; empty on any failure (empty path, missing, unreadable, a folder).
-std::string read_whole_file(const QString& path);
+// The file's bytes up to the end of its text (text_end: the first zero byte, in UTF-16 the first
+// zero character), read piece by piece so that nothing after the end is read; the whole file
+// when its text has no end. Empty on any failure: an empty path, a missing or unreadable file,
+// anything but a plain file, a file larger than the memory.
+std::string read_file_text(const QString& path);
 
 // Writes the bytes to a temporary file beside `path`, flushes it to disk and renames it over
 // `path`. On any failure the temporary file is removed, `path` is left as it was and false comes

@@ -11,6 +11,8 @@
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
+#include <QProcess>
+#include <QStandardPaths>
 
 namespace lomarind {
 namespace {
@@ -56,12 +58,6 @@ void install_qt_translations() {
 }
 
 } // namespace
-
-QUrl browser_url(std::string_view address) {
-    const std::string encoded = percent_encode_unsafe(address);
-    return QUrl::fromEncoded(QByteArray(encoded.data(), static_cast<qsizetype>(encoded.size())),
-                             QUrl::TolerantMode);
-}
 
 QtDesktopServices::QtDesktopServices()
     : program_directory_(QDir::cleanPath(QCoreApplication::applicationDirPath())) {
@@ -125,7 +121,7 @@ std::optional<QString> QtDesktopServices::choose_open_file(const QString& filter
 }
 
 std::string QtDesktopServices::read_file_bytes(const QString& path) {
-    return read_whole_file(path);
+    return read_file_text(path);
 }
 
 bool QtDesktopServices::write_file_bytes(const QString& path, std::string_view bytes) {
@@ -141,9 +137,23 @@ void QtDesktopServices::shell_open(const QString& path) {
 }
 
 void QtDesktopServices::open_in_browser(std::string_view address) {
-    const QUrl url = browser_url(address);
-    if (url.isValid())
-        QDesktopServices::openUrl(url);
+    const std::string encoded = browser_address(address);
+    if (encoded.empty())
+        return;
+    const QByteArray bytes(encoded.data(), static_cast<qsizetype>(encoded.size()));
+    const QUrl url = QUrl::fromEncoded(bytes, QUrl::TolerantMode);
+#if defined(Q_OS_LINUX)
+    // Qt writes a URL out in its own normal form, which drops what it thinks means nothing: the
+    // empty port of "http://https://a.com" would reach the browser as "http://https//a.com".
+    // Such an address goes to the desktop's URL handler itself, byte for byte.
+    if (url.toEncoded() != bytes) {
+        const QString handler = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        if (!handler.isEmpty() &&
+            QProcess::startDetached(handler, {QString::fromLatin1(bytes)}, QString()))
+            return;
+    }
+#endif
+    QDesktopServices::openUrl(url);
 }
 
 bool QtDesktopServices::start_worker(std::function<void()> routine) {

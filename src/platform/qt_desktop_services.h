@@ -14,9 +14,6 @@ class QWidget;
 
 namespace lomarind {
 
-// The address handed to the browser: the bytes as they are, but for those a URL cannot carry raw.
-QUrl browser_url(std::string_view address);
-
 // The desktop services on Qt and libcurl. Construct on the UI thread after the QApplication: the
 // program directory is computed here, once, and becomes the current directory, and Qt's own
 // Chinese translations are installed for its dialogs and boxes.

@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "check/verdict.h"
 #include "platform/desktop_services.h"
+#include "platform/url_encoding.h"
 #include "urls/selected_row.h"
 #include "urls/url_list.h"
 
@@ -14,7 +15,12 @@ namespace {
 
 std::string selected_url(AppContext& ctx) {
     const std::int32_t row = selected_row(*ctx.window.超级列表框网址详情);
-    return ctx.window.url_list().cell_text(row, COLUMN_URL);
+    const UrlList& list = ctx.window.url_list();
+    // Its address could never reach the browser: opening nothing, at once, beats copying and
+    // encoding megabytes first.
+    if (list.cell_size(row, COLUMN_URL) > BROWSER_ADDRESS_LIMIT)
+        return {};
+    return list.cell_text(row, COLUMN_URL);
 }
 
 } // namespace

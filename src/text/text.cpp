@@ -31,7 +31,9 @@ std::ptrdiff_t find_text(std::string_view text, std::string_view part) {
 }
 
 bool contains_dot(std::string_view text) {
-    return find_text(text, ".") > 0;
+    // No GBK character has 0x2E as its second byte, so a plain byte search sees every dot of a
+    // GBK text, and does not lose the dot of a text that is not GBK.
+    return text.find('.') != std::string_view::npos;
 }
 
 std::string_view cut_at_zero(std::string_view bytes) {
@@ -40,25 +42,19 @@ std::string_view cut_at_zero(std::string_view bytes) {
 }
 
 std::vector<std::string_view> split_lines(std::string_view text) {
+    // A plain byte search: neither LF nor CR is ever the second byte of a GBK character.
     std::vector<std::string_view> lines;
-    const std::size_t n = text.size();
     std::size_t start = 0;
-    bool after_cr = false; // the previous character was a CR of its own, not a trail byte
-    std::size_t i = 0;
-    while (i < n) {
-        const char c = text[i];
-        if (c == '\n') {
-            const std::size_t end = after_cr ? i - 1 : i;
-            lines.push_back(text.substr(start, end - start));
-            start = ++i;
-            after_cr = false;
-        } else {
-            after_cr = c == '\r';
-            i += is_lead_byte(c) ? 2 : 1; // may step past the end after a final lead byte
+    while (start < text.size()) {
+        const std::size_t lf = text.find('\n', start);
+        if (lf == std::string_view::npos) {
+            lines.push_back(text.substr(start));
+            break;
         }
+        const std::size_t end = lf > start && text[lf - 1] == '\r' ? lf - 1 : lf;
+        lines.push_back(text.substr(start, end - start));
+        start = lf + 1;
     }
-    if (start < n)
-        lines.push_back(text.substr(start));
     return lines;
 }
 

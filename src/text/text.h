@@ -6,8 +6,7 @@
 #include <vector>
 
 // Byte texts in the double-byte code page (GBK). A byte of 0x80 or more starts a two-byte
-// character; every scan here steps over such a character whole, so a trail byte is never
-// mistaken for ASCII.
+// character, whose second byte may be any byte from 0x40 up but never LF, CR or ".".
 namespace lomarind {
 
 // 1-based position of the first occurrence of `part` in `text`, or -1. A match only begins where
@@ -15,13 +14,14 @@ namespace lomarind {
 // is found at 1 in a non-empty text and nowhere in the empty text.
 std::ptrdiff_t find_text(std::string_view text, std::string_view part);
 
-// Whether the text holds a "." as a character of its own.
+// Whether the text holds a "." (byte 0x2E) anywhere.
 bool contains_dot(std::string_view text);
 
 // The bytes before the first zero byte (all of them when there is none).
 std::string_view cut_at_zero(std::string_view bytes);
 
-// The lines of an import text. A line ends at CR LF or at a lone LF; a lone CR stays in its line.
+// The lines of an import text. A line ends at LF, and a CR directly before the LF belongs to the
+// line end; a lone CR stays in its line.
 // Empty lines between separators are kept, a text after the last separator is a line only when it
 // is not empty, and the empty text has no lines.
 std::vector<std::string_view> split_lines(std::string_view text);

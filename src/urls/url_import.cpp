@@ -3,11 +3,13 @@
 #include "app/app_context.h"
 #include "app/main_window.h"
 #include "platform/desktop_services.h"
+#include "text/file_text.h"
 #include "urls/url_lines.h"
 #include "urls/url_list.h"
 
 #include <QLineEdit>
 #include <QTableView>
+#include <new>
 
 namespace lomarind {
 
@@ -25,9 +27,16 @@ void import_clicked(AppContext& ctx) {
 }
 
 void import_url_file(AppContext& ctx, const QString& path) {
-    std::string bytes = ctx.services.read_file_bytes(path);
-    const std::vector<std::string_view> urls = url_lines(bytes);
-    ctx.window.url_list().append_url_rows(ctx.state, std::move(bytes), urls);
+    std::string text;
+    std::vector<std::string_view> urls;
+    try {
+        text = file_text(ctx.services.read_file_bytes(path));
+        urls = url_lines(text);
+    } catch (const std::bad_alloc&) {
+        // A text too large for the memory to hold its lines: like an unreadable file.
+        urls.clear();
+    }
+    ctx.window.url_list().append_url_rows(ctx.state, std::move(text), urls);
     ctx.window.超级列表框网址详情->setFocus(Qt::OtherFocusReason);
 }
 

@@ -87,6 +87,11 @@ std::string UrlList::cell_text(std::int32_t row, int column) const {
     return std::string(cell_bytes(row, column, scratch));
 }
 
+std::size_t UrlList::cell_size(std::int32_t row, int column) const {
+    std::string scratch;
+    return cell_bytes(row, column, scratch).size();
+}
+
 UrlRow UrlList::row(std::int32_t row) const {
     return {cell_text(row, COLUMN_NUMBER), cell_text(row, COLUMN_URL),
             cell_text(row, COLUMN_STATUS)};

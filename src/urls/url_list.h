@@ -48,6 +48,8 @@ class UrlList final : public QAbstractTableModel {
     std::int32_t row_count() const;
     // The cell's bytes; empty for a row or column that does not exist.
     std::string cell_text(std::int32_t row, int column) const;
+    // The length of that text, without copying it.
+    std::size_t cell_size(std::int32_t row, int column) const;
     // Replaces the cell's bytes; nothing happens for a row or column that does not exist.
     void set_cell_text(std::int32_t row, int column, std::string_view text);
     // Appends one numbered row, setting state.new_row_index first.

@@ -81,15 +81,20 @@ SUFFIX_FAILED = b"  ----" + gbk("查询失败") + b"\r\n"
 # page without results, "broken" status 500 with the engine's error page (which carries the
 # no-result marker, so only the status tells it apart), "drop" closes the connection unanswered.
 TYPED_URL = b"www.example.com/indexed-typed"
-IMPORT_FILE = b"\r\n".join([
-    b"http://example.org/missing-a",
-    b"example.net/broken-500",
-    gbk("中文.example.cn/indexed 页面"),
-    b"no-dot-in-this-line",
-    b"",
-    b"example.com/missing-b",
-    b"example.com/drop-connection",
-]) + b"\r\n"
+# The import file as today's editors write it: UTF-8 without a mark, LF line ends, one line
+# ending in a Chinese character and one with a Chinese host after a blank. The list, the engine
+# and the result file get its URLs in GBK.
+IMPORT_FILE = "\n".join([
+    "http://example.org/missing-a",
+    "example.net/broken-500",
+    "中文.example.cn/indexed 页面",
+    "no-dot-in-this-line",
+    "",
+    "example.com/missing-b",
+    "example.com/drop-connection",
+    " 例子.中国/missing-新",
+    "https://example.com/missing-c",
+]).encode("utf-8") + b"\n"
 # The list after typing and importing, with each row's verdict.
 ROWS = [
     (TYPED_URL, "indexed"),
@@ -98,6 +103,8 @@ ROWS = [
     (gbk("中文.example.cn/indexed 页面"), "indexed"),
     (b"example.com/missing-b", "missing"),
     (b"example.com/drop-connection", "failed"),
+    (gbk(" 例子.中国/missing-新"), "missing"),
+    (b"https://example.com/missing-c", "missing"),
 ]
 GBK_ROW_ENCODED = "%D6%D0%CE%C4.example.cn/indexed%20%D2%B3%C3%E6"
 # What reaches the engine, in row order: the URL after "wd=", with the bytes a URL cannot carry
@@ -109,6 +116,8 @@ EXPECTED_TARGETS = [
     "/s?wd=" + GBK_ROW_ENCODED,
     "/s?wd=example.com/missing-b",
     "/s?wd=example.com/drop-connection",
+    "/s?wd=%20%C0%FD%D7%D3.%D6%D0%B9%FA/missing-%D0%C2",
+    "/s?wd=https://example.com/missing-c",
 ]
 SUFFIX_OF = {"indexed": SUFFIX_INDEXED, "missing": SUFFIX_NOT_INDEXED, "failed": SUFFIX_FAILED}
 EXPECTED_INDEXED = HEADING_INDEXED + b"".join(
@@ -774,6 +783,15 @@ def browser_actions(user, desktop, window, rows):
     user.click(window, row(6), repeat=2)
     expect(b"http://www.baidu.com/s?wd=example.com/drop-connection",
            "a double-click below the rows, then one on row 6")
+    # A right-click on a Chinese host behind a blank opens what an address bar makes of it: no
+    # blank, the host in its international form, the path's GBK bytes percent-encoded.
+    user.click(window, row(7))
+    user.click(window, row(7), button=3)
+    expect(b"http://xn--fsqu00a.xn--fiqs8s/missing-%D0%C2", "a right-click on row 7")
+    # Two schemes one after the other arrive as they stand, the empty port's colon included.
+    user.click(window, row(8))
+    user.click(window, row(8), button=3)
+    expect(b"http://https://example.com/missing-c", "a right-click on row 8")
 
 
 def desktop_failure_evidence(desktop, work):

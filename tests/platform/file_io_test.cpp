@@ -6,9 +6,10 @@
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-using lomarind::read_whole_file;
+using lomarind::read_file_text;
 using lomarind::replace_file;
 using lomarind::test::TempDir;
 
@@ -120,14 +121,27 @@ TEST(ReplaceFile, RewritesInPlaceAWritableFileInAFolderClosedToTheUser) {
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
-TEST(ReadWholeFile, GivesTheBytesOrNothing) {
+TEST(ReadFileText, GivesTheBytesUpToTheEndOfTheTextOrNothing) {
     TempDir dir;
-    std::string with_zero("a\0b\xFF\r\n", 6);
-    EXPECT_EQ(read_whole_file(dir.write(QStringLiteral("f.txt"), with_zero)), with_zero);
-    EXPECT_EQ(read_whole_file(dir.write(QStringLiteral("empty.txt"), "")), "");
-    EXPECT_EQ(read_whole_file(dir.file(QStringLiteral("missing.txt"))), "");
-    EXPECT_EQ(read_whole_file(dir.path()), "");
-    EXPECT_EQ(read_whole_file(QString()), "");
+    const std::string whole = std::string(100'000, 'a') + "\xFF\r\n";
+    EXPECT_EQ(read_file_text(dir.write(QStringLiteral("whole.txt"), whole)), whole);
+    const std::string_view with_zero("a\0b\xFF\r\n", 6);
+    EXPECT_EQ(read_file_text(dir.write(QStringLiteral("f.txt"), with_zero)), "a");
+    // A zero past the first piece; in UTF-16 only a zero character ends the text.
+    const std::string late = std::string(70'000, 'b') + '\0' + "c.com";
+    EXPECT_EQ(read_file_text(dir.write(QStringLiteral("late.txt"), late)),
+              std::string(70'000, 'b'));
+    const std::string_view utf16("\xFF\xFEx\0.\0\0\0y\0", 10);
+    EXPECT_EQ(read_file_text(dir.write(QStringLiteral("utf16.txt"), utf16)), utf16.substr(0, 6));
+    EXPECT_EQ(read_file_text(dir.write(QStringLiteral("empty.txt"), "")), "");
+    EXPECT_EQ(read_file_text(dir.file(QStringLiteral("missing.txt"))), "");
+    EXPECT_EQ(read_file_text(dir.path()), "");
+    // Nothing but plain files: a device or a FIFO could block or never end.
+    EXPECT_EQ(read_file_text(QStringLiteral("/dev/zero")), "");
+    const QString fifo = dir.file(QStringLiteral("fifo.txt"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(read_file_text(fifo), "");
+    EXPECT_EQ(read_file_text(QString()), "");
 }
 
 } // namespace

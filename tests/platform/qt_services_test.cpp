@@ -1,11 +1,13 @@
 #include "loopback_server.h"
 #include "modal.h"
 #include "platform/qt_desktop_services.h"
+#include "platform/url_encoding.h"
 #include "temp_dir.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -244,17 +246,74 @@ TEST(QtDesktopServices, OpenFileDialogStartsWhereAskedAndReturnsTheChoice) {
     }
 }
 
-TEST(BrowserUrl, EncodesOnlyWhatAnAddressCannotCarryRaw) {
-    const std::pair<std::string, QByteArray> cases[] = {
+TEST(BrowserAddress, IsWhatAnAddressBarMakesOfTheTextKeepingItsBytes) {
+    const std::pair<std::string, std::string> cases[] = {
         {"http://www.baidu.com/s?wd=example.com/x.php?p=1&q=2",
          "http://www.baidu.com/s?wd=example.com/x.php?p=1&q=2"},
         {"http://a.com/a b", "http://a.com/a%20b"},
-        {"http://a.com/\xC4\xE3\xBA\xC3", "http://a.com/%C4%E3%BA%C3"},
+        {"http://a.com/\xC4\xE3\xBA\xC3", "http://a.com/%C4%E3%BA%C3"}, // GBK bytes kept
         {"http://a.com/x\r\ny", "http://a.com/x%0D%0Ay"},
         {"http://a.com/{a}|\"", "http://a.com/%7Ba%7D%7C%22"},
+        {"http://a.com/100%", "http://a.com/100%25"},
+        {"http://a.com/%E4%B8%AD", "http://a.com/%E4%B8%AD"},
+        // White space around the text and around the host is what typing left there.
+        {"http://a.com ", "http://a.com"},
+        {"http:// a.com", "http://a.com"},
+        {"http://a.com\t", "http://a.com"},
+        {"http://www.example.com /x", "http://www.example.com/x"},
+        {"http://www.baidu.com/s?wd= a.com", "http://www.baidu.com/s?wd=%20a.com"},
+        // A Chinese host in its international form, the rest as bytes.
+        {"http://\xC0\xFD\xD7\xD3.\xD6\xD0\xB9\xFA", "http://xn--fsqu00a.xn--fiqs8s"},
+        {"http://\xCC\xD4\xB1\xA6\xCD\xF8.com/\xD0\xC2", "http://xn--pbt173bpxm.com/%D0%C2"},
+        {"http://user@\xD6\xD0.cn:8080/x", "http://user@xn--fiq.cn:8080/x"},
+        // Two schemes one after the other: a host "https" with an empty port, kept as it is.
+        {"http://https://a.com", "http://https://a.com"},
+        {"http://HTTP://A.COM", "http://HTTP://A.COM"},
+        {"http://[::1]:8080/x", "http://[::1]:8080/x"},
+        // Without "scheme://", completed as an address bar does.
+        {"a.com", "http://a.com"},
+        // No URL can express these.
+        {"http://", ""},
+        {"http:// ", ""},
+        {"http://a b.com/", ""},
+        {"http://\xFF\xFF.com", ""}, // not GBK: no host name
+        {"", ""},
     };
     for (const auto& [address, expected] : cases)
-        EXPECT_EQ(browser_url(address).toEncoded(), expected) << address;
+        EXPECT_EQ(browser_address(address), expected) << address;
+}
+
+TEST(BrowserAddress, AnAddressLongerThanTheDesktopTakesIsNone) {
+    const std::string prefix = "http://a.com/";
+    const std::string longest = prefix + std::string(BROWSER_ADDRESS_LIMIT - prefix.size(), 'x');
+    EXPECT_EQ(browser_address(longest), longest);
+    EXPECT_EQ(browser_address(longest + "x"), "");
+    // Within the limit as text, beyond it once encoded.
+    EXPECT_EQ(browser_address(prefix + std::string(BROWSER_ADDRESS_LIMIT / 2, ' ') + "x"), "");
+}
+
+// Records what QDesktopServices is asked to open.
+class UrlRecorder final : public QObject {
+    Q_OBJECT
+  public:
+    std::vector<QByteArray> opened;
+  public Q_SLOTS:
+    void open(const QUrl& url) { opened.push_back(url.toEncoded()); }
+};
+
+TEST(QtDesktopServices, HandsTheBrowserAddressToTheDesktop) {
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &recorder, "open");
+    QtDesktopServices services;
+    services.open_in_browser("http:// \xC0\xFD\xD7\xD3.\xD6\xD0\xB9\xFA/\xD0\xC2 x");
+    services.open_in_browser("http://");
+    services.open_in_browser("http://a.com/" + std::string(200'000, 'x'));
+    services.open_in_browser("http://www.baidu.com/s?wd=a.com");
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    EXPECT_EQ(recorder.opened, (std::vector<QByteArray>{"http://xn--fsqu00a.xn--fiqs8s/%D0%C2%20x",
+                                                        "http://www.baidu.com/s?wd=a.com"}));
 }
 
 } // namespace
+
+#include "qt_services_test.moc"

@@ -1,11 +1,14 @@
+#include "app/app_context.h"
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "check/verdict.h"
+#include "platform/url_encoding.h"
 #include "results/browser_actions.h"
 #include "urls/selected_row.h"
 #include "urls/url_list.h"
 #include "window_test.h"
 
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QTableView>
 #include <QTest>
@@ -91,6 +94,67 @@ TEST_F(BrowserActionsTest, DoubleClickOpensTheSearchPageOfTheRowDoubleClicked) {
     double_click(QPoint(100, list->viewport()->height() - 5));
     EXPECT_EQ(opened().size(), 1u);
     EXPECT_EQ(selected_row(*list), -1);
+}
+
+TEST_F(BrowserActionsTest, EveryUrlTextReachesTheBrowserAsAnAddressItCanOpen) {
+    struct Case {
+        std::string url;
+        std::string right_click;  // what the desktop is handed; empty: nothing opens
+        std::string double_click; // after the engine's "http://www.baidu.com/s?wd="
+    };
+    const Case cases[] = {
+        {"a.com ", "http://a.com", "a.com"},
+        {" a.com", "http://a.com", "%20a.com"},
+        {"a.com\t", "http://a.com", "a.com"},
+        {"www.example.com /x", "http://www.example.com/x", "www.example.com%20/x"},
+        {"\xC0\xFD\xD7\xD3.\xD6\xD0\xB9\xFA", "http://xn--fsqu00a.xn--fiqs8s", // 例子.中国
+         "%C0%FD%D7%D3.%D6%D0%B9%FA"},
+        {"http://\xD6\xD0.cn/\xD0\xC2 x", "http://xn--fiq.cn/%D0%C2%20x", // 中.cn/新 x
+         "http://%D6%D0.cn/%D0%C2%20x"},
+        {"https://a.com", "http://https://a.com", "https://a.com"},
+        {"HTTP://A.COM", "http://HTTP://A.COM", "HTTP://A.COM"},
+        {"http://", "", "http://"},
+        {"http://a b.com", "", "http://a%20b.com"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url);
+        window.url_list().append_url_row(state, c.url);
+        const int row = window.url_list().row_count() - 1;
+        list->scrollTo(list->model()->index(row, 1));
+        const auto before = services.browser_urls();
+        click(row);
+        right_press(row);
+        double_click(row_point(row));
+        std::vector<std::string> expected = before;
+        if (!c.right_click.empty())
+            expected.push_back(c.right_click);
+        expected.push_back("http://www.baidu.com/s?wd=" + c.double_click);
+        EXPECT_EQ(services.browser_urls(), expected);
+    }
+}
+
+TEST_F(BrowserActionsTest, ARowTooLongForAnyAddressOpensNothingAtOnce) {
+    window.url_list().append_url_row(state, "a.com/" + std::string(100 << 20, 'x'));
+    const int row = window.url_list().row_count() - 1;
+    list->scrollTo(list->model()->index(row, 1));
+    click(row);
+    AppContext ctx{window, services, state};
+    QElapsedTimer timer;
+    timer.start();
+    list_right_pressed(ctx);
+    list_double_clicked(ctx);
+    EXPECT_LT(timer.elapsed(), 100); // copying and encoding the row took seconds
+    EXPECT_TRUE(opened().empty());
+
+    // The longest row whose search address the desktop still takes opens; one byte more does not.
+    const std::string longest(BROWSER_ADDRESS_LIMIT - SEARCH_PREFIX.size(), 'y');
+    window.url_list().append_url_row(state, longest);
+    window.url_list().append_url_row(state, longest + "y");
+    list->selectRow(row + 1);
+    list_double_clicked(ctx);
+    list->selectRow(row + 2);
+    list_double_clicked(ctx);
+    EXPECT_EQ(services.browser_urls(), std::vector<std::string>{build_search_url(longest)});
 }
 
 TEST_F(BrowserActionsTest, HeaderClicksRaiseNothing) {

@@ -1,6 +1,7 @@
 #include "fake_services.h"
 
 #include "platform/file_io.h"
+#include "platform/url_encoding.h"
 
 namespace lomarind::test {
 
@@ -30,6 +31,13 @@ std::vector<std::string> FakeServices::http_requests() const {
 }
 std::vector<std::string> FakeServices::browser_addresses() const {
     return locked_copy(mutex_, browser_addresses_);
+}
+std::vector<std::string> FakeServices::browser_urls() const {
+    std::vector<std::string> urls;
+    for (const std::string& address : browser_addresses())
+        if (std::string url = browser_address(address); !url.empty())
+            urls.push_back(std::move(url));
+    return urls;
 }
 std::vector<QString> FakeServices::opened_documents() const {
     return locked_copy(mutex_, opened_documents_);
@@ -88,7 +96,7 @@ std::optional<QString> FakeServices::choose_open_file(const QString& filter,
 }
 
 std::string FakeServices::read_file_bytes(const QString& path) {
-    return read_whole_file(path);
+    return read_file_text(path);
 }
 
 bool FakeServices::write_file_bytes(const QString& path, std::string_view bytes) {

@@ -43,6 +43,9 @@ class FakeServices final : public DesktopServices {
     std::vector<RecordedFileDialog> file_dialogs() const;
     std::vector<std::string> http_requests() const;
     std::vector<std::string> browser_addresses() const;
+    // What the real services hand the desktop for those addresses (browser_address), leaving out
+    // the ones that open nothing.
+    std::vector<std::string> browser_urls() const;
     std::vector<QString> opened_documents() const;
     bool worker_started() const;
     // Closes the worker notices held open; call on the UI thread.

@@ -12,6 +12,8 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QIdentityProxyModel>
 #include <QInputMethodEvent>
 #include <QLineEdit>
@@ -23,6 +25,8 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace lomarind;
 
@@ -198,8 +202,10 @@ TEST_F(UrlEntryTest, AFileWithoutUrlsAppendsNothingButShowsItsPathAndFocusesTheL
     const Case cases[] = {
         {"empty file", dir.write(QStringLiteral("empty.txt"), "")},
         {"no dotted line", dir.write(QStringLiteral("nodot.txt"), "abc\r\n\r\ndef")},
-        {"UTF-16",
-         dir.write(QStringLiteral("utf16.txt"), std::string_view("\xFF\xFEx\0.\0y\0", 8))},
+        {"UTF-16 without a dotted line",
+         dir.write(QStringLiteral("utf16.txt"), std::string_view("\xFF\xFEx\0y\0", 6))},
+        {"UTF-16 without a mark", // ends at its first zero byte
+         dir.write(QStringLiteral("utf16-nomark.txt"), std::string_view("x\0.\0y\0", 6))},
         {"missing", dir.file(QStringLiteral("missing.txt"))},
         {"folder", dir.path()},
         // chosen, then removed before it is read
@@ -212,6 +218,118 @@ TEST_F(UrlEntryTest, AFileWithoutUrlsAppendsNothingButShowsItsPathAndFocusesTheL
         import(c.path);
         EXPECT_EQ(column(COLUMN_URL), (std::vector<std::string>{"a.com", "b.com"}));
         EXPECT_EQ(window.编辑框导入地址->text(), c.path);
+        EXPECT_EQ(focus(), window.超级列表框网址详情);
+    }
+    EXPECT_TRUE(services.notices().empty());
+}
+
+std::string utf8(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+std::string utf16(const QString& text, bool big_endian) {
+    std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const QChar c : text) {
+        const char high = static_cast<char>(c.unicode() >> 8), low = static_cast<char>(c.unicode());
+        bytes += big_endian ? high : low;
+        bytes += big_endian ? low : high;
+    }
+    return bytes;
+}
+
+TEST_F(UrlEntryTest, EachKindOfFileGivesExactlyTheRowsItHolds) {
+    const auto gbk = [](const char16_t* text) { return encode_gbk(QString::fromUtf16(text)); };
+    const std::string bom = "\xEF\xBB\xBF";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {"GBK, CR LF",
+         gbk(u"中文.cn\r\nnodot\r\nwww.新闻.com/页\r\n"),
+         {gbk(u"中文.cn"), gbk(u"www.新闻.com/页")}},
+        {"GBK, LF",
+         gbk(u"中文.cn\nwww.新闻.com/页\na.com"),
+         {gbk(u"中文.cn"), gbk(u"www.新闻.com/页"), "a.com"}},
+        // Not UTF-8 however few its characters: 联通 is C1 AA CD A8, and C1 starts no UTF-8
+        // character (it would be an overlong form).
+        {"GBK, one character", gbk(u"新.com\n"), {gbk(u"新.com")}},
+        {"GBK, 联通", gbk(u"联通.com\r\n"), {gbk(u"联通.com")}},
+        {"GBK, many characters",
+         gbk(u"www.example.com/联通中国新闻网页搜索\r\n"),
+         {gbk(u"www.example.com/联通中国新闻网页搜索")}},
+        {"UTF-8, LF, lines ending in one and two Chinese characters",
+         utf8(
+             u"www.example.com/a\nwww.example.com/新\nwww.example.org/中文\nwww.example.org/b\n"_qs),
+         {"www.example.com/a", gbk(u"www.example.com/新"), gbk(u"www.example.org/中文"),
+          "www.example.org/b"}},
+        {"UTF-8 with mark, CR LF",
+         bom + utf8(u"例子.中国/新\r\nb.com\r\n"_qs),
+         {gbk(u"例子.中国/新"), "b.com"}},
+        {"UTF-8 淘宝网.com", utf8(u"淘宝网.com"_qs), {gbk(u"淘宝网.com")}},
+        // Outside GBK: its GB18030 bytes, as typed text.
+        {"UTF-8 with a character outside GBK", utf8(u"a.com/😀"_qs), {gbk(u"a.com/😀")}},
+        {"UTF-16 LE with mark",
+         utf16(u"中文.cn\r\na.com\r\nnodot\r\n"_qs, false),
+         {gbk(u"中文.cn"), "a.com"}},
+        {"UTF-16 BE with mark", utf16(u"中文.cn\na.com"_qs, true), {gbk(u"中文.cn"), "a.com"}},
+        // GBK text is read as UTF-8 only when it is valid UTF-8 with a character of more than one
+        // byte: every byte of 0x80 or more stands in a UTF-8 sequence, as 楼 (C2 A5) does, which
+        // is "¥" in UTF-8. Any other GBK character (first byte E0 or more, or second byte C0 or
+        // more, or C0/C1 first) makes the text GBK.
+        {"GBK that is valid UTF-8 by accident", gbk(u"楼.com"), {gbk(u"¥.com")}},
+        {"GBK that looks like UTF-8 up to a character",
+         gbk(u"楼.com\n中.com"),
+         {gbk(u"楼.com"), gbk(u"中.com")}},
+        {"UTF-8 that is not valid throughout is GBK",
+         utf8(u"新.com\n"_qs) + "\xC1\xAA.com",
+         {utf8(u"新.com"_qs), "\xC1\xAA.com"}},
+        {"zero byte in GBK", gbk(u"中.com\r\n") + '\0' + "b.com", {gbk(u"中.com")}},
+        {"zero byte in UTF-8", utf8(u"新.com\n"_qs) + '\0' + "b.com", {gbk(u"新.com")}},
+        {"zero byte in UTF-8 with mark", bom + "a.com\n" + '\0' + "b.com", {"a.com"}},
+        {"zero character in UTF-16",
+         utf16(u"中.cn\r\n"_qs, false) + std::string(2, '\0') + utf16(u"b.com"_qs, false).substr(2),
+         {gbk(u"中.cn")}},
+        {"empty file", "", {}},
+        {"only a mark", bom, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto before = list.row_count();
+        import(dir.write(QStringLiteral("kind.txt"), c.bytes));
+        std::vector<std::string> rows = column(COLUMN_URL);
+        rows.erase(rows.begin(), rows.begin() + before);
+        EXPECT_EQ(rows, c.rows);
+        EXPECT_EQ(focus(), window.超级列表框网址详情);
+    }
+    EXPECT_TRUE(services.notices().empty());
+}
+
+long peak_rss_kib() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST_F(UrlEntryTest, AHugeFileOfZeroBytesIsReadNoFurtherThanItsFirstByte) {
+    type_and_add(QStringLiteral("keep.me"));
+    for (const qint64 size : {64LL << 30, 2LL << 30}) {
+        SCOPED_TRACE(size);
+        const QString path = dir.file(QStringLiteral("zeros.txt"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(ftruncate(file.handle(), size), 0); // sparse: reads as zero bytes
+        file.close();
+        const long rss_before = peak_rss_kib();
+        QElapsedTimer timer;
+        timer.start();
+        import(path);
+        EXPECT_LT(timer.elapsed(), 1000);
+        EXPECT_LT(peak_rss_kib() - rss_before, 64 * 1024); // nothing like the file's size
+        EXPECT_EQ(column(COLUMN_URL), std::vector<std::string>{"keep.me"});
+        EXPECT_EQ(window.编辑框导入地址->text(), path);
         EXPECT_EQ(focus(), window.超级列表框网址详情);
     }
     EXPECT_TRUE(services.notices().empty());

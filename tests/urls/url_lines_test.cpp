@@ -21,7 +21,7 @@ Lines owned(const std::vector<std::string_view>& views) {
 // "中文" in GBK.
 constexpr std::string_view ZHONGWEN = "\xD6\xD0\xCE\xC4";
 
-TEST(ContainsDot, ScansCharacterByCharacter) {
+TEST(ContainsDot, FindsTheDotByteAnywhere) {
     struct Case {
         std::string_view text;
         bool expected;
@@ -32,21 +32,19 @@ TEST(ContainsDot, ScansCharacterByCharacter) {
         {"www.example.com", true},
         {"localhost", false},
         {"   ", false},
-        {"\xD6\xD0\xCE\xC4.cn", true}, // GBK characters, then a dot of its own
-        {"\x81.", false},              // the dot is the trail byte of 0x81
-        {"\x81.com", false},           // ... and no other dot follows
-        {"\x81.x.y", true},            // a later dot is seen
-        {"\x81\x81.", true},           // 0x81 0x81 is one character, the dot stands alone
-        {"abc\x81", false},            // a lead byte as the last byte ends the scan
+        {"\xD6\xD0\xCE\xC4.cn", true}, // GBK characters, then a dot
+        // Not GBK (no GBK character ends in 0x2E), as UTF-8 leaves it: the dot still counts.
+        {"\x81.", true},
+        {"\xE6\xB7\x98\xE5\xAE\x9D\xE7\xBD\x91.com", true}, // 淘宝网.com in UTF-8
+        {"abc\x81", false},
         {".\x81", true},
-        {"\xFF\xFF.", true}, // invalid GBK still steps by two
-        {"a\0.b"sv, true},   // a view may hold a zero byte; the scan does not stop
+        {"a\0.b"sv, true}, // a view may hold a zero byte; the search does not stop
     };
     for (const Case& c : cases)
         EXPECT_EQ(contains_dot(c.text), c.expected) << testing::PrintToString(std::string(c.text));
 }
 
-TEST(SplitLines, EndsLinesAtCrLfOrLoneLf) {
+TEST(SplitLines, EndsLinesAtLfWithTheCrBeforeIt) {
     struct Case {
         std::string_view text;
         Lines expected;
@@ -68,10 +66,13 @@ TEST(SplitLines, EndsLinesAtCrLfOrLoneLf) {
         {"\xEF\xBB\xBF"
          "a.com\r\n",
          {"\xEF\xBB\xBF"
-          "a.com"}},                        // a UTF-8 BOM stays
-        {"\x81\nx.com\n", {"\x81\nx.com"}}, // LF as a trail byte ends nothing
-        {"\x81\r\nx", {"\x81\r", "x"}},     // CR as a trail byte: a lone LF
-        {"ab\x81", {"ab\x81"}},             // a final lead byte
+          "a.com"}}, // a UTF-8 BOM stays
+        // Bytes of 0x80 or more before a line end, an odd number of them as in UTF-8: no GBK
+        // character ends in LF or CR, so the line ends all the same.
+        {"\x81\nx.com\n", {"\x81", "x.com"}},
+        {"\x81\r\nx", {"\x81", "x"}},
+        {"a/\xE6\x96\xB0\nb.org\n", {"a/\xE6\x96\xB0", "b.org"}},
+        {"ab\x81", {"ab\x81"}}, // a final lead byte
         {"\xD6\xD0\xCE\xC4.cn\r\n\xD6\xD0.com", {"\xD6\xD0\xCE\xC4.cn", "\xD6\xD0.com"}},
     };
     for (const Case& c : cases)
@@ -105,7 +106,7 @@ TEST(UrlLines, TakesTheDottedLinesOfTheTextBeforeTheFirstZeroByte) {
           "b.com"}},
         {"only separators", "\r\n\n\r\n\n", {}},
         {"GBK line", "\xD6\xD0\xCE\xC4.cn\r\nnodot", {"\xD6\xD0\xCE\xC4.cn"}},
-        {"invalid GBK", "\x81.com\r\nb\xFF\xFF.com\r\n\x80", {"b\xFF\xFF.com"}},
+        {"invalid GBK", "\x81.com\r\nb\xFF\xFF.com\r\n\x80", {"\x81.com", "b\xFF\xFF.com"}},
         {"blanks kept", " a.com \r\n", {" a.com "}},
     };
     for (const Case& c : cases)
@@ -121,12 +122,15 @@ TEST(UrlLines, AFileThatIsOneLongLineIsOneUrl) {
     EXPECT_EQ(lines[0].data(), bytes.data()); // a view, not a copy
 }
 
-TEST(UrlLines, GbkCharactersNeverHideOrFakeALineEnd) {
-    // 0x0A after a lead byte is its trail byte; the same line with an ASCII byte before the LF
-    // splits. Every line stays in the same order.
+TEST(UrlLines, NoLineIsLostToAnOddRunOfHighBytes) {
+    // A UTF-8 line ending in one Chinese character (three bytes) is a line of its own; the same
+    // for GBK characters, whose bytes come in pairs.
     const std::string bytes =
-        std::string(ZHONGWEN) + "\x81\n.x\r\n" + std::string(ZHONGWEN) + "a\n.y\r\n";
-    EXPECT_EQ(owned(url_lines(bytes)), (Lines{std::string(ZHONGWEN) + "\x81\n.x", ".y"}));
+        "www.example.com/a\nwww.example.com/\xE6\x96\xB0\nwww.example.org/b\n" +
+        std::string(ZHONGWEN) + ".cn\r\n.x" + std::string(ZHONGWEN) + "\n";
+    EXPECT_EQ(owned(url_lines(bytes)),
+              (Lines{"www.example.com/a", "www.example.com/\xE6\x96\xB0", "www.example.org/b",
+                     std::string(ZHONGWEN) + ".cn", ".x" + std::string(ZHONGWEN)}));
 }
 
 } // namespace
