@@ -15,6 +15,10 @@ constexpr std::string_view CONTAINER_CLASS = "c-container";
 constexpr std::string_view SHOWN_ADDRESS_CLASS = "c-showurl";
 // How far the displayed address is read; it is a few dozen bytes on a real page.
 constexpr std::size_t MAX_TEXT_SCAN = 4096;
+// Bounds that keep a hostile page from making the scan quadratic: the longest tag looked at (a
+// real container's start tag is a few hundred bytes), and the most places tried for one class.
+constexpr std::size_t MAX_TAG_SCAN = 8192;
+constexpr int MAX_CANDIDATES = 256;
 
 bool is_space(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
@@ -33,9 +37,11 @@ struct Tag {
 
 // The start tag whose attributes hold position `at`, if any.
 std::optional<Tag> enclosing_tag(std::string_view page, std::size_t at) {
-    const std::size_t open = page.rfind('<', at);
-    if (open == std::string_view::npos)
+    const std::size_t back = std::min(at, MAX_TAG_SCAN);
+    const std::size_t found = page.substr(at - back, back).rfind('<');
+    if (found == std::string_view::npos)
         return std::nullopt;
+    const std::size_t open = at - back + found;
     std::size_t i = open + 1;
     while (i < page.size() && is_name_char(page[i]))
         ++i;
@@ -44,7 +50,8 @@ std::optional<Tag> enclosing_tag(std::string_view page, std::size_t at) {
     Tag tag{page.substr(open + 1, i - open - 1), {}, 0};
     const std::size_t attributes_start = i;
     char quote = 0;
-    for (; i < page.size(); ++i) {
+    const std::size_t limit = std::min(page.size(), open + MAX_TAG_SCAN);
+    for (; i < limit; ++i) {
         const char c = page[i];
         if (quote != 0) {
             if (c == quote)
@@ -119,7 +126,9 @@ bool has_class(const Tag& tag, std::string_view wanted) {
 // The first start tag from `from` on, before `to`, whose class list holds `wanted`.
 std::optional<Tag> find_tag_of_class(std::string_view page, std::string_view wanted,
                                      std::size_t from, std::size_t to) {
-    for (std::size_t at = page.find(wanted, from); at < to; at = page.find(wanted, at + 1)) {
+    int tried = 0;
+    for (std::size_t at = page.find(wanted, from); at < to && tried < MAX_CANDIDATES;
+         at = page.find(wanted, at + 1), ++tried) {
         const std::optional<Tag> tag = enclosing_tag(page, at);
         if (tag && has_class(*tag, wanted))
             return tag;

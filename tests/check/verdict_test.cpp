@@ -309,6 +309,17 @@ TEST(FirstResult, TakesTheFirstContainerOfTheLeftColumnItsRealAddressElseTheShow
          long_address.substr(0, 99)},
         {"no container", left + "<div class=\"result\">x</div>", ""},
         {"a tag that never closes", left + "<div class=\"c-container\" mu=\"http://x/", ""},
+        // Each place the name stands is looked at briefly, and only so many of them: a page
+        // that repeats it without end costs no more than a real one.
+        {"megabytes of the name in one open tag",
+         left + "<div title=\"" +
+             [] {
+                 std::string many;
+                 for (int i = 0; i < 200'000; ++i)
+                     many += "c-container ";
+                 return many;
+             }(),
+         ""},
         {"empty page", "", ""},
     };
     for (const Case& c : cases) {
