@@ -1,10 +1,13 @@
 // A query run over 10,000 URLs with the real window, the real services and the real HTTP client,
 // against an engine on loopback that answers at once. Reports URLs per second end to end, the
-// memory the run added against the size of its journals, and, for comparison, the rate of a
-// plain curl command loop and of a Python urllib loop against the same engine.
+// memory the run added against the size of its journals, the memory the verdicts' reasons and
+// evidence take per row (in the run, and for a million rows against its limit), and, for
+// comparison, the rate of a plain curl command loop and of a Python urllib loop against the same
+// engine.
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "check/query_run.h"
+#include "check/verdict.h"
 #include "loopback_server.h"
 #include "platform/qt_desktop_services.h"
 #include "urls/url_list.h"
@@ -18,6 +21,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 using namespace lomarind;
 using Clock = std::chrono::steady_clock;
@@ -45,6 +49,40 @@ double loop_rate(const std::string& command, int n) {
     return n / seconds_since(start);
 }
 
+// The reasons and evidence of a million judged rows, as the run stores them: every fourth row ×,
+// the others √ with the evidence the engine's pages give (real addresses of 30 to 90 bytes),
+// and, as the worst case, √ rows that all carry the longest evidence kept.
+bool million_row_notes() {
+    constexpr int rows = 1'000'000;
+    constexpr double limit = 100;
+    std::vector<std::string_view> urls(rows, "www.example.com/page.html");
+    bool fits = true;
+    for (const bool longest : {false, true}) {
+        AppState state;
+        UrlList list;
+        list.append_url_rows(state, urls);
+        const long rss_before = rss_kib("VmRSS:");
+        for (int row = 0; row < rows; ++row) {
+            if (row % 4 == 0) {
+                list.set_status_note(row, static_cast<std::uint8_t>(VerdictReason::NoResults), {});
+                continue;
+            }
+            std::string evidence = "https://www.site" + std::to_string(row % 977) + ".com/";
+            evidence.resize(longest ? MAX_REASON_DETAIL : 30 + row % 61, 'p');
+            list.set_status_note(row, static_cast<std::uint8_t>(VerdictReason::ResultsShown),
+                                 evidence);
+        }
+        const double per_row = static_cast<double>(list.status_note_bytes()) / rows;
+        const double rss_per_row = (rss_kib("VmRSS:") - rss_before) * 1024.0 / rows;
+        std::printf("reasons and evidence of %d rows (%s): %.1f bytes a row held, %.1f by RSS; "
+                    "limit %.0f: %s\n",
+                    rows, longest ? "all evidence at its longest" : "evidence as on real pages",
+                    per_row, rss_per_row, limit, per_row <= limit ? "ok" : "OVER");
+        fits = fits && per_row <= limit;
+    }
+    return fits;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -52,8 +90,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int n = argc > 1 ? std::atoi(argv[1]) : 10'000;
 
+    // The first result as the engine marks it up: its container with the real address, and the
+    // address it displays.
     const std::string results_page =
-        "<html><div id=\"content_left\">" + std::string(60'000, 'x') + "</div></html>";
+        "<html><div id=\"content_left\"><div class=\"result c-container \" id=\"1\" "
+        "mu=\"https://www.example.com/some/page/of/the/site.html\"><h3>t</h3><a "
+        "class=\"c-showurl\">"
+        "www.example.com/some/...</a></div>" +
+        std::string(60'000, 'x') + "</div></html>";
     const std::string none_page =
         "<html>" + std::string(30'000, 'y') +
         "<div id=\"content_left\"><div class=\"nors\"><p>none</p></div></div></html>";
@@ -110,6 +154,9 @@ int main(int argc, char** argv) {
                 failed);
     std::printf("memory: RSS %ld KiB before, %ld KiB after (+%ld KiB); journals hold %zu KiB\n",
                 rss_before, rss_after, rss_after - rss_before, journal_bytes / 1024);
+    std::printf("reasons and evidence in the run: %.1f bytes a row\n",
+                static_cast<double>(window.url_list().status_note_bytes()) / n);
+    const bool notes_fit = million_row_notes();
 
     const int m = 1000;
     const std::string address =
@@ -126,5 +173,5 @@ int main(int argc, char** argv) {
                 "Python urllib loop %.0f/s\n",
                 m, curl_rate, python_rate);
     services.stop_workers();
-    return failed == 0 ? 0 : 1;
+    return failed == 0 && notes_fit ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include "app/look.h"
 #include "app/shell.h"
 #include "check/query_run.h"
+#include "check/verdict_reason.h"
 #include "platform/desktop_services.h"
 #include "results/browser_actions.h"
 #include "results/export.h"
@@ -122,6 +123,9 @@ MainWindow::MainWindow(DesktopServices& services, AppState& state, QWidget* pare
     setWindowTitle(WINDOW_CAPTION);
     setWindowIcon(window_icon());
     setFixedSize(WINDOW_WIDTH, WINDOW_HEIGHT);
+    url_list_->set_note_describer([](std::uint8_t code, std::string_view detail) {
+        return reason_tooltip(static_cast<VerdictReason>(code), detail);
+    });
     build_controls();
     wire_events();
     AppContext ctx = context();

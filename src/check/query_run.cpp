@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "check/run_tally.h"
 #include "check/verdict.h"
 #include "platform/desktop_services.h"
 #include "text/text.h"
@@ -13,11 +14,12 @@
 
 namespace lomarind {
 
-QString run_done_text(long long failed) {
-    if (failed <= 0)
+QString run_done_text(const RunTally& tally) {
+    if (tally.failed() <= 0)
         return RUN_DONE_TEXT;
-    return RUN_DONE_TEXT + QStringLiteral("\n其中有") + QString::fromStdString(decimal(failed)) +
-           QStringLiteral("个URL查询失败，未计入收录结果。");
+    return RUN_DONE_TEXT + QStringLiteral("\n其中有") +
+           QString::fromStdString(decimal(tally.failed())) +
+           QStringLiteral("个URL查询失败，未计入收录结果。") + tally.causes_text();
 }
 
 void query_clicked(AppContext& ctx) {
@@ -41,19 +43,29 @@ void query_clicked(AppContext& ctx) {
 void run_index_check(DesktopServices& services, UrlList& list, QPushButton& button,
                      Journals& journals) {
     std::int32_t count = 0;
-    if (!services.run_on_ui([&] { count = list.row_count(); }))
+    if (!services.run_on_ui([&] {
+            count = list.row_count();
+            button.setToolTip(RunTally(count).progress_text());
+        }))
         return;
-    long long failed = 0;
+    RunTally tally(count);
     for (std::int32_t i = 1; i <= count; ++i) {
         const std::int32_t row = i - 1;
         std::string url;
         if (!services.run_on_ui([&] { url = list.cell_text(row, COLUMN_URL); }))
             return;
-        const IndexVerdict verdict = check_url(services, url);
+        const CheckOutcome outcome = check_url(services, url);
+        const IndexVerdict verdict = outcome.verdict;
+        tally.add(outcome);
+        const QString progress = tally.progress_text();
         // A request cut off because the program is ending is no verdict: once stopping has
         // begun, run_on_ui refuses, and the run ends here without recording it.
-        if (!services.run_on_ui(
-                [&] { list.set_cell_text(row, COLUMN_STATUS, status_mark(verdict)); }))
+        if (!services.run_on_ui([&] {
+                list.set_cell_text(row, COLUMN_STATUS, status_mark(verdict));
+                list.set_status_note(row, static_cast<std::uint8_t>(outcome.reason),
+                                     outcome.detail);
+                button.setToolTip(progress);
+            }))
             return;
         const std::string line = verdict_line(url, verdict);
         switch (verdict) {
@@ -64,12 +76,11 @@ void run_index_check(DesktopServices& services, UrlList& list, QPushButton& butt
             journals.append(JournalKind::Unindexed, line);
             break;
         case IndexVerdict::QueryFailed:
-            ++failed; // neither indexed nor not: it goes to the "all" journal only
-            break;
+            break; // neither indexed nor not: it goes to the "all" journal only
         }
         journals.append(JournalKind::All, line);
     }
-    services.show_notice(run_done_text(failed), NoticeIcon::Information);
+    services.show_notice(run_done_text(tally), NoticeIcon::Information);
     services.run_on_ui([&] { button.setText(DONE_CAPTION); });
 }
 

@@ -8,6 +8,7 @@ namespace lomarind {
 
 class DesktopServices;
 class Journals;
+class RunTally;
 class UrlList;
 struct AppContext;
 
@@ -16,14 +17,16 @@ inline const QString RUNNING_CAPTION = QStringLiteral("正在查询...");
 inline const QString DONE_CAPTION = QStringLiteral("查询完毕！");
 inline const QString RUN_DONE_TEXT = QStringLiteral("恭喜您，所有待查询的URL均已操作完毕！");
 
-// The completion notice; a second line counts the URLs whose query failed, when there are any.
-QString run_done_text(long long failed);
+// The completion notice; a second line counts the URLs whose query failed, when there are any,
+// and their causes.
+QString run_done_text(const RunTally& tally);
 
 // The click of 按钮查询收录情况: starts the one query run of the process.
 void query_clicked(AppContext& ctx);
 
 // The worker routine. Checks the rows that exist when it starts, one after another, writing each
-// mark into the list and each verdict line into the journals. Every access to the list and the
+// mark and its reason into the list and each verdict line into the journals, and keeping the
+// button's tooltip on the progress. Every access to the list and the
 // button is carried out by the UI thread while the worker waits; when the program begins to end
 // the run stops between two steps and records nothing more.
 void run_index_check(DesktopServices& services, UrlList& list, QPushButton& button,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "check/verdict_reason.h"
+
 #include <string>
 #include <string_view>
 
@@ -30,16 +32,27 @@ inline constexpr std::string_view SUFFIX_QUERY_FAILED =
 
 enum class IndexVerdict { Indexed, NotIndexed, QueryFailed };
 
+// The verdict on one answer and why: the detail is the first result's address for Indexed, the
+// status code, or the host the request was sent on to (see VerdictReason).
+struct CheckOutcome {
+    IndexVerdict verdict = IndexVerdict::QueryFailed;
+    VerdictReason reason = VerdictReason::RequestFailed;
+    std::string detail;
+
+    friend bool operator==(const CheckOutcome&, const CheckOutcome&) = default;
+};
+
 // SEARCH_PREFIX followed by the URL text, unchanged.
 std::string build_search_url(std::string_view url_text);
 
 // The verdict on one answer to `search_address`. A verdict is drawn only from a 2xx final answer
-// of the search page itself (same host and path); there the marker means NotIndexed, and a whole
-// result page without it means Indexed. Anything else is QueryFailed.
-IndexVerdict judge_result_page(const HttpResult& response, std::string_view search_address);
+// of the search page itself (same host and path) that is not the engine's verification page;
+// there the marker means NotIndexed, and a whole result page without it means Indexed.
+// Anything else is QueryFailed, with the reason it failed.
+CheckOutcome judge_result_page(const HttpResult& response, std::string_view search_address);
 
 // Queries the engine for one URL text; blocks for one exchange, never fails.
-IndexVerdict check_url(DesktopServices& services, std::string_view url_text);
+CheckOutcome check_url(DesktopServices& services, std::string_view url_text);
 
 std::string_view status_mark(IndexVerdict verdict);
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -19,12 +21,32 @@ enum class NoticeIcon { Error = 16, Exclamation = 48, Information = 64 };
 constexpr int ANSWER_OK = 0;
 constexpr int ANSWER_CANCEL = 1;
 
+// Why an exchange did not end whole.
+enum class HttpFailure : std::uint8_t {
+    None,             // it did, or nothing is known of the failure
+    BadAddress,       // the address could not be split
+    AddressTooLong,   // its path with query is over MAX_REQUEST_TARGET bytes; nothing was sent
+    NameLookup,       // the host name did not resolve
+    Refused,          // the server refused the connection
+    Tls,              // the secure connection could not be set up
+    Connect,          // the connection failed otherwise
+    TimedOut,         // no byte came for too long, or the whole exchange took too long
+    CutShort,         // the connection broke off, or the body passed its cap
+    TooManyRedirects, // redirects went on past their limit
+    Aborted,          // the program is ending
+    Other,            // any other error of the exchange
+};
+
+// The longest path with query (before percent-encoding, cut before the "#") that is sent.
+constexpr std::size_t MAX_REQUEST_TARGET = 2048;
+
 // What one GET exchange brought back.
 struct HttpResult {
     std::string body;      // the body of the final response, whole or as far as it was read
     bool complete = false; // the exchange ended without a transfer error and the body is whole
     long status = 0;       // status code of the final response, 0 when none arrived
     std::string final_url; // the address of the final response after redirects
+    HttpFailure failure = HttpFailure::None;
 };
 
 class DesktopServices {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <mutex>
 
 namespace lomarind {
@@ -36,6 +37,51 @@ curl_slist* make_list(const std::vector<std::string>& lines) {
     return list;
 }
 
+// How a transfer that libcurl ended with `code` failed. `os_errno` tells a refused connection
+// from other failures to connect.
+HttpFailure failure_of(CURLcode code, long os_errno) {
+    switch (code) {
+    case CURLE_OK:
+        return HttpFailure::None;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return HttpFailure::NameLookup;
+    case CURLE_COULDNT_CONNECT:
+        return os_errno == ECONNREFUSED ? HttpFailure::Refused : HttpFailure::Connect;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+    case CURLE_USE_SSL_FAILED:
+        return HttpFailure::Tls;
+    case CURLE_OPERATION_TIMEDOUT:
+        return HttpFailure::TimedOut;
+    case CURLE_TOO_MANY_REDIRECTS:
+        return HttpFailure::TooManyRedirects;
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_WRITE_ERROR: // the body cap, or no memory for the body
+        return HttpFailure::CutShort;
+    default:
+        return HttpFailure::Other;
+    }
+}
+
+HttpResult failed_with(HttpFailure failure) {
+    HttpResult result;
+    result.failure = failure;
+    return result;
+}
+
+// How run_transfer ended.
+enum class TransferEnd { Done, Aborted, TimedOut, Error };
+
 } // namespace
 
 struct HttpClient::Impl {
@@ -50,6 +96,7 @@ struct HttpClient::Impl {
     std::string body;
     bool capped = false;
     bool connected = false;
+    Clock::time_point started;
     Clock::time_point last_activity;
 
     explicit Impl(HttpLimits l) : limits(l) {
@@ -141,12 +188,15 @@ struct HttpClient::Impl {
     }
 
     HttpResult get(std::string_view address) {
-        HttpResult result;
-        if (address.empty() || easy == nullptr || aborted.load())
-            return result;
+        if (aborted.load())
+            return failed_with(HttpFailure::Aborted);
+        if (easy == nullptr)
+            return failed_with(HttpFailure::Other);
         const std::optional<AddressParts> parts = split_address(address);
         if (!parts)
-            return result;
+            return failed_with(HttpFailure::BadAddress);
+        if (parts->target.size() > MAX_REQUEST_TARGET)
+            return failed_with(HttpFailure::AddressTooLong);
         std::string url(parts->scheme);
         url += "://";
         url += parts->authority;
@@ -155,12 +205,14 @@ struct HttpClient::Impl {
         body.clear();
         capped = false;
         connected = false;
-        last_activity = Clock::now();
+        started = Clock::now();
+        last_activity = started;
         if (curl_easy_setopt(easy, CURLOPT_URL, url.c_str()) != CURLE_OK ||
             curl_multi_add_handle(multi, easy) != CURLM_OK)
-            return result;
+            return failed_with(HttpFailure::Other);
 
-        const bool ran = run_transfer();
+        const TransferEnd end = run_transfer();
+        HttpResult result;
         CURLcode code = CURLE_OK;
         bool done = false;
         int queued = 0;
@@ -174,9 +226,30 @@ struct HttpClient::Impl {
         curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
         const char* final_url = nullptr;
         curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &final_url);
+        long os_errno = 0;
+        curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &os_errno);
         curl_multi_remove_handle(multi, easy);
 
-        result.complete = ran && done && code == CURLE_OK && !capped;
+        result.complete = end == TransferEnd::Done && done && code == CURLE_OK && !capped;
+        switch (end) {
+        case TransferEnd::Done:
+            if (!done)
+                result.failure = HttpFailure::Other;
+            else if (capped)
+                result.failure = HttpFailure::CutShort;
+            else
+                result.failure = failure_of(code, os_errno);
+            break;
+        case TransferEnd::Aborted:
+            result.failure = HttpFailure::Aborted;
+            break;
+        case TransferEnd::TimedOut:
+            result.failure = HttpFailure::TimedOut;
+            break;
+        case TransferEnd::Error:
+            result.failure = HttpFailure::Other;
+            break;
+        }
         result.status = status;
         if (final_url != nullptr)
             result.final_url = final_url;
@@ -185,28 +258,26 @@ struct HttpClient::Impl {
         return result;
     }
 
-    // Drives the transfer until it ends; false when it was cut off (abort, idle limit, error).
-    bool run_transfer() {
+    // Drives the transfer until it ends, or cuts it off (abort, a time limit, an error).
+    TransferEnd run_transfer() {
         for (;;) {
             int running = 0;
             if (curl_multi_perform(multi, &running) != CURLM_OK)
-                return false;
+                return TransferEnd::Error;
             if (running == 0)
-                return true;
+                return TransferEnd::Done;
             if (aborted.load())
-                return false;
-            int wait_ms = MAX_POLL_MS;
-            if (connected) {
-                const auto deadline = last_activity + limits.idle_timeout;
-                const auto now = Clock::now();
-                if (now >= deadline)
-                    return false;
-                const auto left =
-                    std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-                wait_ms = static_cast<int>(std::min<long long>(wait_ms, left));
-            }
+                return TransferEnd::Aborted;
+            auto deadline = started + limits.total_timeout;
+            if (connected)
+                deadline = std::min(deadline, last_activity + limits.idle_timeout);
+            const auto now = Clock::now();
+            if (now >= deadline)
+                return TransferEnd::TimedOut;
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+            const int wait_ms = static_cast<int>(std::min<long long>(MAX_POLL_MS, left));
             if (curl_multi_poll(multi, nullptr, 0, wait_ms, nullptr) != CURLM_OK)
-                return false;
+                return TransferEnd::Error;
         }
     }
 
@@ -236,7 +307,7 @@ HttpResult HttpClient::get(std::string_view address) {
     } catch (...) {
         if (impl_->easy != nullptr)
             curl_multi_remove_handle(impl_->multi, impl_->easy);
-        return {};
+        return failed_with(HttpFailure::Other);
     }
 }
 

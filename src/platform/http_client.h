@@ -16,6 +16,9 @@ struct HttpLimits {
     std::chrono::milliseconds connect_timeout{60'000}; // name lookup, TCP and TLS handshakes
     // Once a connection is up: no byte arrived for this long.
     std::chrono::milliseconds idle_timeout{60'000};
+    // The whole exchange, from the start of the request to the end of the body, redirects
+    // included: a server that trickles its answer cannot hold a request for ever.
+    std::chrono::milliseconds total_timeout{120'000};
     std::size_t max_body = std::size_t{64} << 20; // the body is cut here and counts as incomplete
     long max_redirects = 10;
 };
@@ -26,8 +29,8 @@ struct HttpLimits {
 //
 // The request is one HTTP/1.0 GET with the agent of the old desktop browser, "Accept: */*" and
 // "Pragma: no-cache", and nothing else of note. Bytes an address cannot carry raw are sent
-// percent-encoded; everything from the first "#" on is not sent. Redirects are followed over
-// http and https only.
+// percent-encoded; everything from the first "#" on is not sent, and a path with query longer
+// than MAX_REQUEST_TARGET is not sent at all. Redirects are followed over http and https only.
 class HttpClient {
   public:
     explicit HttpClient(HttpLimits limits = {});

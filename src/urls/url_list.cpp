@@ -121,6 +121,66 @@ void UrlList::set_cell_text(std::int32_t row, int column, std::string_view text)
     Q_EMIT dataChanged(i, i, {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
+void UrlList::set_note_describer(NoteDescriber describe) {
+    describe_note_ = std::move(describe);
+}
+
+void UrlList::set_status_note(std::int32_t row, std::uint8_t code, std::string_view detail) {
+    if (!has_row(row))
+        return;
+    const auto at = static_cast<std::size_t>(row);
+    if (at >= note_codes_.size()) {
+        // The rows of a run are noted one after another: room for all of them at once.
+        note_codes_.resize(std::max(at + 1, size_));
+        note_details_.resize(note_codes_.size());
+    }
+    note_codes_[at] = code;
+    note_details_[at] = 0;
+    detail = detail.substr(0, MAX_NOTE_DETAIL);
+    const std::size_t needed = detail.size() + 1;
+    const bool new_chunk = note_chunk_used_ + needed > NOTE_CHUNK;
+    // Offsets are 32-bit: past 4 GiB of details, further ones are not kept.
+    const bool room = !new_chunk || (note_chunks_.size() + 1) * NOTE_CHUNK <
+                                        std::numeric_limits<std::uint32_t>::max();
+    if (!detail.empty() && room) {
+        if (new_chunk) {
+            note_chunks_.push_back(std::make_unique<char[]>(NOTE_CHUNK));
+            note_chunk_used_ = 0;
+        }
+        char* place = note_chunks_.back().get() + note_chunk_used_;
+        place[0] = static_cast<char>(detail.size());
+        std::copy(detail.begin(), detail.end(), place + 1);
+        note_details_[at] = static_cast<std::uint32_t>((note_chunks_.size() - 1) * NOTE_CHUNK +
+                                                       note_chunk_used_ + 1);
+        note_chunk_used_ += needed;
+    }
+    const QModelIndex i = index(row, COLUMN_STATUS);
+    Q_EMIT dataChanged(i, i, {Qt::ToolTipRole});
+}
+
+std::uint8_t UrlList::status_note_code(std::int32_t row) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= note_codes_.size())
+        return 0;
+    return note_codes_[static_cast<std::size_t>(row)];
+}
+
+std::string_view UrlList::status_note_detail(std::int32_t row) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= note_details_.size())
+        return {};
+    const std::uint32_t stored = note_details_[static_cast<std::size_t>(row)];
+    if (stored == 0)
+        return {};
+    const std::size_t offset = stored - 1;
+    const char* place = note_chunks_[offset / NOTE_CHUNK].get() + offset % NOTE_CHUNK;
+    return {place + 1, static_cast<unsigned char>(place[0])};
+}
+
+std::size_t UrlList::status_note_bytes() const {
+    return note_codes_.capacity() * sizeof(std::uint8_t) +
+           note_details_.capacity() * sizeof(std::uint32_t) +
+           note_chunks_.capacity() * sizeof(note_chunks_[0]) + note_chunks_.size() * NOTE_CHUNK;
+}
+
 void UrlList::append_url_row(AppState& state, std::string_view url) {
     append_url_rows(state, std::vector<std::string_view>{url});
 }
@@ -188,8 +248,13 @@ QVariant UrlList::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
     switch (role) {
-    case Qt::DisplayRole:
-    case Qt::ToolTipRole: {
+    case Qt::ToolTipRole:
+        if (index.column() == COLUMN_STATUS && describe_note_) {
+            if (const std::uint8_t code = status_note_code(index.row()); code != 0)
+                return describe_note_(code, status_note_detail(index.row()));
+        }
+        [[fallthrough]];
+    case Qt::DisplayRole: {
         std::string scratch;
         const std::string_view cell = cell_bytes(index.row(), index.column(), scratch);
         if (role == Qt::ToolTipRole && cell.empty())

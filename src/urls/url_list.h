@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +17,8 @@ struct AppState;
 constexpr int COLUMN_NUMBER = 0;
 constexpr int COLUMN_URL = 1;
 constexpr int COLUMN_STATUS = 2;
+
+constexpr std::size_t MAX_NOTE_DETAIL = 255;
 
 // A cell longer than this shows only its first bytes (and a trailing ellipsis): the column is a
 // few hundred pixels wide, and laying out a cell of many megabytes on every repaint would freeze
@@ -64,6 +67,18 @@ class UrlList final : public QAbstractTableModel {
     // The three cells of a row; empty cells for a row that does not exist.
     UrlRow row(std::int32_t row) const;
 
+    // A note on a row's status, which the status cell shows as its tooltip: a one-byte code
+    // (0 for none) and a few bytes of detail, turned into text by the describer.
+    using NoteDescriber = std::function<QString(std::uint8_t code, std::string_view detail)>;
+    void set_note_describer(NoteDescriber describe);
+    // Sets the row's note; nothing happens for a row that does not exist. The detail is cut at
+    // MAX_NOTE_DETAIL bytes.
+    void set_status_note(std::int32_t row, std::uint8_t code, std::string_view detail);
+    std::uint8_t status_note_code(std::int32_t row) const;
+    std::string_view status_note_detail(std::int32_t row) const;
+    // The memory the notes take, in bytes.
+    std::size_t status_note_bytes() const;
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -89,6 +104,17 @@ class UrlList final : public QAbstractTableModel {
     std::vector<std::unique_ptr<const std::string>> buffers_;
     // Number and URL cells written after the append, by row * 3 + column. Rare.
     std::unordered_map<std::int64_t, std::string> written_;
+
+    // The notes, kept apart from the rows and compact: a million rows are judged in one run.
+    // A code per row; for a row with a detail, where it starts in the detail store (plus one, 0
+    // for none). The store is a series of fixed chunks, each detail a length byte and its
+    // bytes, never split over two chunks; a detail that is replaced is not reclaimed.
+    static constexpr std::size_t NOTE_CHUNK = std::size_t{1} << 16;
+    std::vector<std::uint8_t> note_codes_;
+    std::vector<std::uint32_t> note_details_;
+    std::vector<std::unique_ptr<char[]>> note_chunks_;
+    std::size_t note_chunk_used_ = NOTE_CHUNK;
+    NoteDescriber describe_note_;
 };
 
 // The text a cell shows: its bytes decoded from GBK, cut after DISPLAY_LIMIT bytes at a

@@ -1,6 +1,7 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "check/query_run.h"
+#include "check/run_tally.h"
 #include "check/verdict.h"
 #include "urls/url_list.h"
 #include "window_test.h"
@@ -20,16 +21,23 @@ namespace {
 
 const std::string kMarkerPage =
     "<html><div id=\"content_left\"><div class=\"nors\"><p>no results</p></div></div></html>";
-const std::string kResultsPage =
-    "<html><div id=\"content_left\"><div class=\"result\">example</div></div></html>";
+const std::string kResultsPage = "<html><div id=\"content_left\"><div class=\"result c-container\" "
+                                 "mu=\"http://first.example/a.html\">example</div></div></html>";
 
-// The engine as the fake sees it: "fail" anywhere in the URL fails the query, "none" gives the
-// no-result page, anything else a page of results.
+// The engine as the fake sees it: "fail" anywhere in the URL fails the query, "captcha" sends it
+// on to the engine's verification, "busy" gets a 503, "none" the no-result page, anything else a
+// page of results.
 HttpResult fake_engine(std::string_view address) {
-    if (address.find("fail") != std::string_view::npos)
+    const auto has = [&](std::string_view part) {
+        return address.find(part) != std::string_view::npos;
+    };
+    if (has("fail"))
         return {};
-    const bool none = address.find("none") != std::string_view::npos;
-    return {none ? kMarkerPage : kResultsPage, true, 200, std::string(address)};
+    if (has("captcha"))
+        return {kResultsPage, true, 200, "https://wappass.baidu.com/static/captcha"};
+    if (has("busy"))
+        return {kResultsPage, true, 503, std::string(address)};
+    return {has("none") ? kMarkerPage : kResultsPage, true, 200, std::string(address)};
 }
 
 class QueryRunTest : public lomarind::test::WindowTest {
@@ -39,6 +47,10 @@ class QueryRunTest : public lomarind::test::WindowTest {
             window.url_list().append_url_row(state, url);
     }
     std::string status(int row) { return window.url_list().cell_text(row, COLUMN_STATUS); }
+    QString status_tooltip(int row) {
+        const UrlList& list = window.url_list();
+        return list.data(list.index(row, COLUMN_STATUS), Qt::ToolTipRole).toString();
+    }
     bool wait_for_worker_notice() {
         return QTest::qWaitFor([&] {
             for (const RecordedNotice& n : services.notices())
@@ -77,16 +89,76 @@ TEST_F(QueryRunTest, ChecksEveryRowInOrderAndRecordsEachVerdict) {
     const auto notices = services.notices();
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].text, QStringLiteral("恭喜您，所有待查询的URL均已操作完毕！\n"
-                                              "其中有1个URL查询失败，未计入收录结果。"));
+                                              "其中有1个URL查询失败，未计入收录结果。"
+                                              "原因：请求失败 1 个"));
     EXPECT_EQ(notices[0].icon, NoticeIcon::Information);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.按钮查询收录情况->text() == DONE_CAPTION; }));
     EXPECT_FALSE(window.按钮查询收录情况->isEnabled());
 }
 
-TEST_F(QueryRunTest, CompletionNoticeIsThePlainTextWhenNothingFailed) {
-    EXPECT_EQ(run_done_text(0), QStringLiteral("恭喜您，所有待查询的URL均已操作完毕！"));
-    EXPECT_EQ(run_done_text(12), QStringLiteral("恭喜您，所有待查询的URL均已操作完毕！\n"
-                                                "其中有12个URL查询失败，未计入收录结果。"));
+TEST_F(QueryRunTest, EachRowSaysWhyAndTheNoticeAndTheButtonCountTheCauses) {
+    services.http_handler = fake_engine;
+    add_rows({"a.com", "none.com", "captcha1.com", "busy.com", "captcha2.com", "fail.com",
+              "captcha3.com"});
+    QTest::mouseClick(window.按钮查询收录情况, Qt::LeftButton);
+    ASSERT_TRUE(wait_for_worker_notice());
+
+    const QString expected_tooltips[] = {
+        QStringLiteral("有搜索结果\n首条结果：http://first.example/a.html"),
+        QStringLiteral("无搜索结果"),
+        QStringLiteral("安全验证：wappass.baidu.com"),
+        QStringLiteral("HTTP 503"),
+        QStringLiteral("安全验证：wappass.baidu.com"),
+        QStringLiteral("请求失败"),
+        QStringLiteral("安全验证：wappass.baidu.com"),
+    };
+    for (int row = 0; row < 7; ++row)
+        EXPECT_EQ(status_tooltip(row), expected_tooltips[row]) << row;
+    // The marks, the journals and every other cell are what they were without reasons.
+    EXPECT_EQ(status(2), MARK_QUERY_FAILED);
+    EXPECT_EQ(window.url_list().data(window.url_list().index(0, COLUMN_URL), Qt::ToolTipRole),
+              QStringLiteral("a.com"));
+    EXPECT_EQ(state.journals.copy(JournalKind::Indexed),
+              verdict_line("a.com", IndexVerdict::Indexed));
+
+    ASSERT_EQ(services.notices().size(), 1u);
+    EXPECT_EQ(services.notices()[0].text,
+              QStringLiteral("恭喜您，所有待查询的URL均已操作完毕！\n"
+                             "其中有5个URL查询失败，未计入收录结果。"
+                             "原因：安全验证 3 个，HTTP 503 1 个，请求失败 1 个"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.按钮查询收录情况->text() == DONE_CAPTION; }));
+    EXPECT_EQ(window.按钮查询收录情况->toolTip(),
+              QStringLiteral("已查询 7 / 7：√ 1，× 1，查询失败 5"));
+}
+
+TEST(RunTally, CountsAndOrdersTheCausesMostFrequentFirst) {
+    RunTally tally(20);
+    EXPECT_EQ(run_done_text(tally), QStringLiteral("恭喜您，所有待查询的URL均已操作完毕！"));
+    EXPECT_EQ(tally.causes_text(), QString());
+    const auto fail = [&](VerdictReason reason, std::string detail, int times) {
+        for (int i = 0; i < times; ++i)
+            tally.add({IndexVerdict::QueryFailed, reason, detail});
+    };
+    tally.add({IndexVerdict::Indexed, VerdictReason::ResultsShown, "x"});
+    tally.add({IndexVerdict::NotIndexed, VerdictReason::NoResults, {}});
+    fail(VerdictReason::ConnectionRefused, {}, 1);
+    fail(VerdictReason::HttpStatus, "503", 2);
+    fail(VerdictReason::Verification, "wappass.baidu.com", 3);
+    fail(VerdictReason::Verification, {}, 1); // the same cause, whatever the host
+    fail(VerdictReason::HttpStatus, "404", 2);
+    EXPECT_EQ(tally.progress_text(), QStringLiteral("已查询 11 / 20：√ 1，× 1，查询失败 9"));
+    EXPECT_EQ(tally.causes_text(), QStringLiteral("原因：安全验证 4 个，HTTP 503 2 个，HTTP 404 2 "
+                                                  "个，无法连接：连接被拒绝 1 个"));
+    EXPECT_EQ(run_done_text(tally), QStringLiteral("恭喜您，所有待查询的URL均已操作完毕！\n"
+                                                   "其中有9个URL查询失败，未计入收录结果。") +
+                                        tally.causes_text());
+
+    // Beyond six causes the rest are summed up.
+    for (const char* status : {"500", "502", "504"})
+        fail(VerdictReason::HttpStatus, status, 1);
+    EXPECT_EQ(tally.causes_text(),
+              QStringLiteral("原因：安全验证 4 个，HTTP 503 2 个，HTTP 404 2 个，"
+                             "无法连接：连接被拒绝 1 个，HTTP 500 1 个，HTTP 502 1 个，其他 1 个"));
 }
 
 TEST_F(QueryRunTest, RowsAddedDuringTheRunAreNotQueriedAndTheButtonStaysDisabled) {
@@ -105,6 +177,8 @@ TEST_F(QueryRunTest, RowsAddedDuringTheRunAreNotQueriedAndTheButtonStaysDisabled
     // While the first request hangs, the window takes more rows; a click on the disabled button
     // starts nothing.
     ASSERT_TRUE(QTest::qWaitFor([&] { return services.http_requests().size() == 1; }));
+    EXPECT_EQ(window.按钮查询收录情况->toolTip(),
+              QStringLiteral("已查询 0 / 2：√ 0，× 0，查询失败 0"));
     add_rows({"late1.com", "late2.com"});
     QTest::mouseClick(window.按钮查询收录情况, Qt::LeftButton);
     gate_open = true;
@@ -116,6 +190,9 @@ TEST_F(QueryRunTest, RowsAddedDuringTheRunAreNotQueriedAndTheButtonStaysDisabled
     EXPECT_EQ(status(1), MARK_INDEXED);
     EXPECT_EQ(status(2), "");
     EXPECT_EQ(status(3), "");
+    EXPECT_EQ(status_tooltip(2), QString());
+    EXPECT_EQ(window.按钮查询收录情况->toolTip(),
+              QStringLiteral("已查询 2 / 2：√ 2，× 0，查询失败 0"));
 
     services.close_worker_notices();
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.按钮查询收录情况->text() == DONE_CAPTION; }));

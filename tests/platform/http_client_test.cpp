@@ -105,22 +105,26 @@ TEST(HttpClient, ReportsWhatArrivedAndWhetherTheExchangeWasWhole) {
         std::string body;
         bool complete;
         long status;
+        HttpFailure failure;
     };
+    using enum HttpFailure;
     const Case cases[] = {
-        {"length given", send(http_response(200, "whole")), "whole", true, 200},
-        {"ends at close", send(head + "whole"), "whole", true, 200},
-        {"error status", send(http_response(404, "gone")), "gone", true, 404},
+        {"length given", send(http_response(200, "whole")), "whole", true, 200, None},
+        {"ends at close", send(head + "whole"), "whole", true, 200, None},
+        {"error status", send(http_response(404, "gone")), "gone", true, 404, None},
         {"short of its length", send(response_head(200, "Content-Length: 100\r\n") + "part"),
-         "part", false, 200},
+         "part", false, 200, CutShort},
         {"reset mid-body",
          {{{head + "part"}, {"", 100ms}}, ConnectionEnd::Reset},
          "part",
          false,
-         200},
-        {"stalls mid-body", send(head + "part", ConnectionEnd::Stall), "part", false, 200},
-        {"stalls before answering", {{}, ConnectionEnd::Stall}, "", false, 0},
-        {"closes without answering", {}, "", false, 0},
-        {"not HTTP", send("hello\r\n\r\n"), "", false, 0},
+         200,
+         CutShort},
+        {"stalls mid-body", send(head + "part", ConnectionEnd::Stall), "part", false, 200,
+         TimedOut},
+        {"stalls before answering", {{}, ConnectionEnd::Stall}, "", false, 0, TimedOut},
+        {"closes without answering", {}, "", false, 0, CutShort},
+        {"not HTTP", send("hello\r\n\r\n"), "", false, 0, Other},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -133,7 +137,76 @@ TEST(HttpClient, ReportsWhatArrivedAndWhetherTheExchangeWasWhole) {
         EXPECT_EQ(result.body, c.body);
         EXPECT_EQ(result.complete, c.complete);
         EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.failure, c.failure);
     }
+}
+
+TEST(HttpClient, EndsAnAnswerThatTricklesPastTheLimitOnTheWholeExchange) {
+    // One byte every 100 ms keeps the idle limit from ever running out.
+    std::vector<Chunk> trickle{{response_head(200)}};
+    for (int i = 0; i < 100; ++i)
+        trickle.push_back({"x", 100ms});
+    LoopbackServer hop({send(response_head(302, "Location: /t?wd=a\r\n")), {trickle}});
+    ASSERT_NE(hop.port(), 0);
+    HttpLimits limits = short_limits();
+    limits.total_timeout = 1s;
+    HttpClient client(limits);
+
+    const auto start = std::chrono::steady_clock::now();
+    const HttpResult result = client.get(hop.origin() + "/s?wd=a");
+    const auto took = std::chrono::steady_clock::now() - start;
+
+    EXPECT_FALSE(result.complete);
+    EXPECT_EQ(result.failure, HttpFailure::TimedOut);
+    EXPECT_EQ(result.status, 200);
+    EXPECT_FALSE(result.body.empty());
+    EXPECT_LT(result.body.size(), 20u);
+    EXPECT_GE(took, 1s);
+    EXPECT_LT(took, 3s);
+    EXPECT_EQ(hop.connections(), 2); // the redirect counts towards the limit
+}
+
+TEST(HttpClient, SendsAPathWithQueryOfUpTo2048BytesAsWrittenAndNothingLonger) {
+    LoopbackServer server([](std::string_view) { return http_response(200, "ok"); });
+    ASSERT_NE(server.port(), 0);
+    HttpClient client(short_limits());
+    // Counted before percent-encoding and up to the "#".
+    const std::string at_limit = "/s?wd=" + std::string(2048 - 6, '\xB0');
+    struct Case {
+        std::string target;
+        bool sent;
+    };
+    const Case cases[] = {
+        {at_limit + "x", false},
+        {at_limit, true},
+        {at_limit + "#" + std::string(5000, 'f'), true},
+        {"/s?wd=" + std::string(100'000, 'a'), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target.size());
+        const std::size_t before = server.requests().size();
+        const HttpResult result = client.get(server.origin() + c.target);
+        EXPECT_EQ(server.requests().size(), before + (c.sent ? 1 : 0));
+        EXPECT_EQ(result.complete, c.sent);
+        EXPECT_EQ(result.failure, c.sent ? HttpFailure::None : HttpFailure::AddressTooLong);
+        if (c.sent) {
+            EXPECT_EQ(request_line(server.requests().back()).size(),
+                      std::string("GET  HTTP/1.0").size() + 6 + (2048 - 6) * 3);
+        }
+    }
+    EXPECT_EQ(server.connections(), 2);
+}
+
+TEST(HttpClient, NamesATlsFailure) {
+    // A plain server where the client expects a TLS handshake.
+    LoopbackServer server({{{{"HTTP/1.0 200 OK\r\n\r\nplain"}}, ConnectionEnd::Close, true}});
+    ASSERT_NE(server.port(), 0);
+    HttpClient client(short_limits());
+    const HttpResult result =
+        client.get("https://127.0.0.1:" + std::to_string(server.port()) + "/s");
+    EXPECT_FALSE(result.complete);
+    EXPECT_EQ(result.failure, HttpFailure::Tls);
+    EXPECT_TRUE(result.body.empty());
 }
 
 TEST(HttpClient, CutsABodyAtTheCapAndCallsItIncomplete) {
@@ -147,6 +220,7 @@ TEST(HttpClient, CutsABodyAtTheCapAndCallsItIncomplete) {
         const HttpResult result = client.get(server.origin() + "/s?wd=a.com");
         EXPECT_EQ(result.body, body.substr(0, 1000));
         EXPECT_FALSE(result.complete);
+        EXPECT_EQ(result.failure, HttpFailure::CutShort);
     }
 }
 
@@ -157,13 +231,23 @@ TEST(HttpClient, FailsAtOnceWithoutAServerOrAUsableAddress) {
         refused = gone.origin() + "/s?wd=a.com";
     }
     HttpClient client(short_limits());
-    for (const std::string& address :
-         {refused, std::string(), std::string("www.baidu.com/s?wd=a"), std::string("http:///s")}) {
-        SCOPED_TRACE(address);
-        const HttpResult result = client.get(address);
+    struct Case {
+        std::string address;
+        HttpFailure failure;
+    };
+    const Case cases[] = {
+        {refused, HttpFailure::Refused},
+        {"", HttpFailure::BadAddress},
+        {"www.baidu.com/s?wd=a", HttpFailure::BadAddress},
+        {"http:///s", HttpFailure::BadAddress},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.address);
+        const HttpResult result = client.get(c.address);
         EXPECT_FALSE(result.complete);
         EXPECT_EQ(result.status, 0);
         EXPECT_TRUE(result.body.empty());
+        EXPECT_EQ(result.failure, c.failure);
     }
 }
 
@@ -237,8 +321,10 @@ TEST(HttpClient, AbortEndsARequestHangingOnASilentServerAndEveryLaterOne) {
     requester.join();
 
     EXPECT_FALSE(result.complete);
+    EXPECT_EQ(result.failure, HttpFailure::Aborted);
     EXPECT_LT(took, 5s);
     const HttpResult later = client.get(server.origin() + "/s?wd=b");
     EXPECT_FALSE(later.complete);
+    EXPECT_EQ(later.failure, HttpFailure::Aborted);
     EXPECT_EQ(server.connections(), 1);
 }

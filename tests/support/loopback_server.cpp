@@ -119,6 +119,13 @@ void LoopbackServer::serve() {
         const int one = 1;
         ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
 
+        const bool greets = !handler_ && index < static_cast<int>(scripts_.size()) &&
+                            scripts_[static_cast<std::size_t>(index)].before_request;
+        if (greets) {
+            answer(socket, {}, index);
+            close_fd(socket);
+            continue;
+        }
         std::string request;
         char buffer[4096];
         while (request.find(HEAD_END) == std::string::npos && wait_readable(socket, -1)) {

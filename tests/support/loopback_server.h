@@ -28,6 +28,9 @@ enum class ConnectionEnd {
 struct ConnectionScript {
     std::vector<Chunk> chunks;
     ConnectionEnd end = ConnectionEnd::Close;
+    // Answer as soon as the connection is accepted, without waiting for a request: a plain
+    // server where the client expects a TLS handshake.
+    bool before_request = false;
 };
 
 // A real HTTP server on 127.0.0.1 and an ephemeral port, on its own thread, for tests and
