@@ -39,7 +39,8 @@ LoopbackServer::LoopbackServer(std::vector<ConnectionScript> scripts)
     start();
 }
 
-LoopbackServer::LoopbackServer(Handler handler) : handler_(std::move(handler)) {
+LoopbackServer::LoopbackServer(Handler handler, RequestLog log)
+    : handler_(std::move(handler)), log_(log) {
     start();
 }
 
@@ -136,7 +137,7 @@ void LoopbackServer::serve() {
                 break;
             request.append(buffer, static_cast<std::size_t>(got));
         }
-        {
+        if (log_ == RequestLog::Kept) {
             std::lock_guard lock(mutex_);
             requests_.push_back(request);
         }

@@ -40,12 +40,15 @@ struct ConnectionScript {
 class LoopbackServer {
   public:
     using Handler = std::function<std::string(std::string_view request)>;
+    // Whether requests() keeps every request head: a benchmark's memory figures must not count
+    // the server's own log.
+    enum class RequestLog { Kept, Discarded };
 
     // The n-th connection gets the n-th script; connections beyond them are closed unanswered.
     explicit LoopbackServer(std::vector<ConnectionScript> scripts);
     // Every request is answered with handler(raw request head), then the connection is closed.
     // The handler runs on the server's thread.
-    explicit LoopbackServer(Handler handler);
+    explicit LoopbackServer(Handler handler, RequestLog log = RequestLog::Kept);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -70,6 +73,7 @@ class LoopbackServer {
 
     std::vector<ConnectionScript> scripts_;
     Handler handler_;
+    RequestLog log_ = RequestLog::Kept;
     int listen_fd_ = -1;
     int stop_pipe_[2] = {-1, -1};
     std::uint16_t port_ = 0;
