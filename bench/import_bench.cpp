@@ -1,10 +1,14 @@
 // Imports a generated 1,000,000-line URL file into the real window (offscreen, fake dialogs),
-// scrolls through the list, then types rows into it. Prints the times and the peak memory.
+// against its limit in the same process: in alternating rounds, the import into a new window and
+// a bare read of the same file with a split of its bytes into line views. Then scrolls through
+// the list and types rows into it. Prints the times and the peak memory.
 //
-//   import_bench [lines]      (default 1000000)
+//   import_bench [lines] [rounds]      (default 1000000 lines, 5 rounds)
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "bench_window.h"
 #include "fake_services.h"
+#include "measure.h"
 #include "platform/file_io.h"
 #include "urls/url_lines.h"
 #include "urls/url_list.h"
@@ -20,18 +24,18 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace lomarind;
-using Clock = std::chrono::steady_clock;
+using namespace lomarind::bench;
 
 namespace {
-
-double ms_since(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 // Peak resident memory of the process so far, in MiB (VmHWM).
 double peak_rss_mib() {
@@ -60,6 +64,48 @@ std::string url_file(int lines) {
         bytes += i % 2 ? "\r\n" : "\n";
     }
     return bytes;
+}
+
+// The limit: the file read whole with one read(), and its bytes cut into views at each LF (less
+// the CR before it). Returns the milliseconds, or -1; `lines` gets the count.
+double bare_read_and_split(const std::string& path, std::size_t& lines) {
+    const auto start = Clock::now();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0)
+        return -1;
+    std::string bytes;
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    std::vector<std::string_view> views;
+    const char* p = bytes.data();
+    const char* const end = p + got;
+    while (p < end) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        const char* line_end = lf ? lf : end;
+        views.emplace_back(p, line_end - p - (lf && line_end > p && line_end[-1] == '\r'));
+        p = lf ? lf + 1 : end;
+    }
+    lines = views.size();
+    return ms_since(start);
+}
+
+// The import of the file into a new window, from the dialog's answer to the rows in the model.
+double import_into_new_window(const QTemporaryDir& dir, const QString& path, int& rows) {
+    BenchWindow bench(dir.path());
+    bench.services.next_files.push_back(path);
+    const auto start = Clock::now();
+    bench.window.按钮到导入网址->click();
+    const double ms = ms_since(start);
+    rows = bench.window.url_list().row_count();
+    return ms;
 }
 
 void report(const char* what, std::vector<double> times) {
@@ -94,10 +140,9 @@ void type_rows(MainWindow& window, int count, const char* where) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreen_unless_chosen();
     QApplication app(argc, argv);
-    const int lines = argc > 1 ? std::atoi(argv[1]) : 1'000'000;
+    const int lines = number_argument(argc, argv, 1, 1'000'000);
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("urls.txt"));
@@ -113,11 +158,29 @@ int main(int argc, char** argv) {
         std::printf("file: %d lines, %.1f MB\n", lines, static_cast<double>(bytes.size()) / 1e6);
     }
 
-    test::FakeServices services(dir.path());
-    AppState state;
-    MainWindow window(services, state);
-    window.show();
-    QApplication::processEvents();
+    const int rounds = std::max(1, number_argument(argc, argv, 2, 5));
+    std::printf("load average at the start: %s\n", load_average().c_str());
+    std::vector<double> imports, bares, ratios;
+    for (int r = 0; r < rounds; ++r) {
+        int rows = 0;
+        std::size_t lines_split = 0;
+        const double import_ms = import_into_new_window(dir, path, rows);
+        const double bare_ms = bare_read_and_split(path.toStdString(), lines_split);
+        imports.push_back(import_ms);
+        bares.push_back(bare_ms);
+        ratios.push_back(import_ms / bare_ms);
+        std::printf(
+            "  round %d: import %.0f ms (%d rows), bare read and split %.0f ms (%zu lines)\n",
+            r + 1, import_ms, rows, bare_ms, lines_split);
+    }
+    std::printf("medians: import %.0f ms, bare read and split %.0f ms\n", median(imports),
+                median(bares));
+    std::printf("ratio_vs_bare_read_split=%.2f (limit 1.2)\n", median(ratios));
+    std::printf("load average after the rounds: %s\n", load_average().c_str());
+
+    BenchWindow bench(dir.path());
+    test::FakeServices& services = bench.services;
+    MainWindow& window = bench.window;
     type_rows(window, 100, "into an empty list");
     std::printf("peak RSS before the import: %.0f MiB\n", peak_rss_mib());
 
