@@ -27,6 +27,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -66,27 +67,29 @@ std::string url_file(int lines) {
     return bytes;
 }
 
-// The limit: the file read whole with one read(), and its bytes cut into views at each LF (less
-// the CR before it). Returns the milliseconds, or -1; `lines` gets the count.
+// The limit: the file read whole with one read() into memory nobody wrote before, and its bytes
+// cut into views at each LF (less the CR before it), the views counted first so that they are
+// stored once. Returns the milliseconds, or -1; `lines` gets the count.
 double bare_read_and_split(const std::string& path, std::size_t& lines) {
     const auto start = Clock::now();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat info {};
     if (fd < 0 || ::fstat(fd, &info) != 0)
         return -1;
-    std::string bytes;
-    bytes.resize(static_cast<std::size_t>(info.st_size));
+    const auto size = static_cast<std::size_t>(info.st_size);
+    const auto bytes = std::make_unique_for_overwrite<char[]>(size);
     std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    while (got < size) {
+        const ssize_t n = ::read(fd, bytes.get() + got, size - got);
         if (n <= 0)
             break;
         got += static_cast<std::size_t>(n);
     }
     ::close(fd);
-    std::vector<std::string_view> views;
-    const char* p = bytes.data();
+    const char* p = bytes.get();
     const char* const end = p + got;
+    std::vector<std::string_view> views;
+    views.reserve(static_cast<std::size_t>(std::count(p, end, '\n')) + 1);
     while (p < end) {
         const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
         const char* line_end = lf ? lf : end;
