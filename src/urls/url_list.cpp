@@ -52,18 +52,23 @@ bool UrlList::has_row(std::int32_t row) const {
     return row >= 0 && static_cast<std::size_t>(row) < size_;
 }
 
-UrlList::StoredRow& UrlList::stored(std::size_t row) {
-    return blocks_[row / BLOCK_ROWS][row % BLOCK_ROWS];
+std::string_view& UrlList::url_of(std::size_t row) {
+    return url_blocks_[row / BLOCK_ROWS][row % BLOCK_ROWS];
 }
 
-const UrlList::StoredRow& UrlList::stored(std::size_t row) const {
-    return blocks_[row / BLOCK_ROWS][row % BLOCK_ROWS];
+std::string& UrlList::status_of(std::size_t row) {
+    const std::size_t block = row / BLOCK_ROWS;
+    if (block >= status_blocks_.size())
+        status_blocks_.resize(block + 1);
+    if (!status_blocks_[block])
+        status_blocks_[block] = std::make_unique<std::string[]>(BLOCK_ROWS);
+    return status_blocks_[block][row % BLOCK_ROWS];
 }
 
 std::string_view UrlList::cell_bytes(std::int32_t row, int column, std::string& scratch) const {
     if (!has_row(row))
         return {};
-    const StoredRow& r = stored(static_cast<std::size_t>(row));
+    const auto at = static_cast<std::size_t>(row);
     switch (column) {
     case COLUMN_NUMBER:
         if (!written_.empty()) {
@@ -74,9 +79,13 @@ std::string_view UrlList::cell_bytes(std::int32_t row, int column, std::string& 
         scratch = decimal(row + 1LL);
         return scratch;
     case COLUMN_URL:
-        return r.url;
-    case COLUMN_STATUS:
-        return r.status;
+        return url_blocks_[at / BLOCK_ROWS][at % BLOCK_ROWS];
+    case COLUMN_STATUS: {
+        const std::size_t block = at / BLOCK_ROWS;
+        if (block >= status_blocks_.size() || !status_blocks_[block])
+            return {};
+        return status_blocks_[block][at % BLOCK_ROWS];
+    }
     default:
         return {};
     }
@@ -100,7 +109,7 @@ UrlRow UrlList::row(std::int32_t row) const {
 void UrlList::set_cell_text(std::int32_t row, int column, std::string_view text) {
     if (!has_row(row))
         return;
-    StoredRow& r = stored(static_cast<std::size_t>(row));
+    const auto at = static_cast<std::size_t>(row);
     switch (column) {
     case COLUMN_NUMBER:
         written_[written_key(row, column)].assign(text);
@@ -108,11 +117,11 @@ void UrlList::set_cell_text(std::int32_t row, int column, std::string_view text)
     case COLUMN_URL: {
         std::string& url = written_[written_key(row, column)];
         url.assign(text);
-        r.url = url;
+        url_of(at) = url;
         break;
     }
     case COLUMN_STATUS:
-        r.status.assign(text);
+        status_of(at).assign(text);
         break;
     default:
         return;
@@ -227,10 +236,10 @@ void UrlList::append_url_rows(AppState& state, std::string&& bytes,
     beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + urls.size() - 1));
     for (std::string_view url : urls) {
         state.new_row_index = static_cast<std::int32_t>(size_);
-        if (size_ == blocks_.size() * BLOCK_ROWS)
-            blocks_.push_back(std::make_unique<StoredRow[]>(BLOCK_ROWS));
+        if (size_ == url_blocks_.size() * BLOCK_ROWS)
+            url_blocks_.push_back(std::make_unique<std::string_view[]>(BLOCK_ROWS));
         if (!url.empty())
-            stored(size_).url = std::string_view(new_base + (url.data() - old_base), url.size());
+            url_of(size_) = std::string_view(new_base + (url.data() - old_base), url.size());
         ++size_;
     }
     endInsertRows();

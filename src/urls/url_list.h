@@ -85,21 +85,23 @@ class UrlList final : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
   private:
-    struct StoredRow {
-        std::string_view url; // into one of buffers_, or into a written cell of written_
-        std::string status;
-    };
     static constexpr std::size_t BLOCK_ROWS = 4096;
 
     bool has_row(std::int32_t row) const;
-    StoredRow& stored(std::size_t row);
-    const StoredRow& stored(std::size_t row) const;
+    // Into one of buffers_, or into a written cell of written_.
+    std::string_view& url_of(std::size_t row);
+    // The row's status cell, made (with the rest of its block) when first written.
+    std::string& status_of(std::size_t row);
     // The cell's bytes; `scratch` holds a number cell that was never written.
     std::string_view cell_bytes(std::int32_t row, int column, std::string& scratch) const;
     void insert_rows(AppState& state, const char* from, const char* to,
                      const std::vector<std::string_view>& urls);
 
-    std::vector<std::unique_ptr<StoredRow[]>> blocks_;
+    // The rows' URL views in fixed blocks, so appending never moves the rows already there; the
+    // status cells in blocks of their own, made only once a row of the block has a status, so an
+    // import touches no memory for the statuses of a million rows.
+    std::vector<std::unique_ptr<std::string_view[]>> url_blocks_;
+    std::vector<std::unique_ptr<std::string[]>> status_blocks_;
     std::size_t size_ = 0;
     std::vector<std::unique_ptr<const std::string>> buffers_;
     // Number and URL cells written after the append, by row * 3 + column. Rare.
