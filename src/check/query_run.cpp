@@ -36,16 +36,18 @@ void query_clicked(AppContext& ctx) {
     QPushButton& button = *w.按钮查询收录情况;
     Journals& journals = ctx.state.journals;
     services.start_worker([&services, &list, &button, &journals] {
-        run_index_check(services, list, button, journals);
+        run_index_check(services, list, journals,
+                        {[&button](const QString& progress) { button.setToolTip(progress); },
+                         [&button] { button.setText(DONE_CAPTION); }});
     });
 }
 
-void run_index_check(DesktopServices& services, UrlList& list, QPushButton& button,
-                     Journals& journals) {
+void run_index_check(DesktopServices& services, UrlList& list, Journals& journals,
+                     const RunReport& report) {
     std::int32_t count = 0;
     if (!services.run_on_ui([&] {
             count = list.row_count();
-            button.setToolTip(RunTally(count).progress_text());
+            report.progress(RunTally(count).progress_text());
         }))
         return;
     RunTally tally(count);
@@ -64,7 +66,7 @@ void run_index_check(DesktopServices& services, UrlList& list, QPushButton& butt
                 list.set_cell_text(row, COLUMN_STATUS, status_mark(verdict));
                 list.set_status_note(row, static_cast<std::uint8_t>(outcome.reason),
                                      outcome.detail);
-                button.setToolTip(progress);
+                report.progress(progress);
             }))
             return;
         const std::string line = verdict_line(url, verdict);
@@ -81,7 +83,7 @@ void run_index_check(DesktopServices& services, UrlList& list, QPushButton& butt
         journals.append(JournalKind::All, line);
     }
     services.show_notice(run_done_text(tally), NoticeIcon::Information);
-    services.run_on_ui([&] { button.setText(DONE_CAPTION); });
+    services.run_on_ui([&] { report.finished(); });
 }
 
 } // namespace lomarind
