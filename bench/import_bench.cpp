@@ -160,8 +160,7 @@ int main(int argc, char** argv) {
     const double split_ms = ms_since(start);
     start = Clock::now();
     UrlList bare;
-    AppState bare_state;
-    bare.append_url_rows(bare_state, std::move(bytes), urls);
+    bare.append_url_rows(std::move(bytes), urls);
     std::printf("without a window: read %.0f ms, lines %.0f ms, rows %.0f ms\n", read_ms, split_ms,
                 ms_since(start));
     return 0;

@@ -58,9 +58,8 @@ bool million_row_notes() {
     std::vector<std::string_view> urls(rows, "www.example.com/page.html");
     bool fits = true;
     for (const bool longest : {false, true}) {
-        AppState state;
         UrlList list;
-        list.append_url_rows(state, urls);
+        list.append_url_rows(urls);
         const long rss_before = rss_kib("VmRSS:");
         for (int row = 0; row < rows; ++row) {
             if (row % 4 == 0) {
@@ -123,7 +122,7 @@ int main(int argc, char** argv) {
         urls.push_back("www.example" + std::to_string(i % 97) + ".com/" +
                        (i % 4 == 0 ? "none/" : "page/") + std::to_string(i) + ".html");
     std::vector<std::string_view> views(urls.begin(), urls.end());
-    window.url_list().append_url_rows(state, views);
+    window.url_list().append_url_rows(views);
     QApplication::processEvents();
     const long rss_before = rss_kib("VmRSS:");
 

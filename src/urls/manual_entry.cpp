@@ -1,6 +1,7 @@
 #include "urls/manual_entry.h"
 
 #include "app/app_context.h"
+#include "app/app_state.h"
 #include "app/main_window.h"
 #include "platform/desktop_services.h"
 #include "text/gbk.h"
@@ -22,7 +23,8 @@ void add_url_clicked(AppContext& ctx) {
         ctx.services.show_notice(URL_INVALID_TEXT, NoticeIcon::Exclamation);
         edit->clear();
     } else {
-        ctx.window.url_list().append_url_row(ctx.state, url);
+        if (const auto row = ctx.window.url_list().append_url_row(url))
+            ctx.state.new_row_index = *row;
         edit->clear();
     }
     edit->setFocus(Qt::OtherFocusReason);

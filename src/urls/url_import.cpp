@@ -1,6 +1,7 @@
 #include "urls/url_import.h"
 
 #include "app/app_context.h"
+#include "app/app_state.h"
 #include "app/main_window.h"
 #include "platform/desktop_services.h"
 #include "text/file_text.h"
@@ -36,7 +37,8 @@ void import_url_file(AppContext& ctx, const QString& path) {
         // A text too large for the memory to hold its lines: like an unreadable file.
         urls.clear();
     }
-    ctx.window.url_list().append_url_rows(ctx.state, std::move(text), urls);
+    if (const auto last = ctx.window.url_list().append_url_rows(std::move(text), urls))
+        ctx.state.new_row_index = *last;
     ctx.window.超级列表框网址详情->setFocus(Qt::OtherFocusReason);
 }
 

@@ -264,9 +264,8 @@ TEST_F(MainWindowTest, EscAndEnterDoNothingAtWindowLevel) {
 }
 
 TEST_F(MainWindowTest, HeaderClicksNeitherSortNorSelect) {
-    AppState s;
-    window.url_list().append_url_row(s, "b.com");
-    window.url_list().append_url_row(s, "a.com");
+    window.url_list().append_url_row("b.com");
+    window.url_list().append_url_row("a.com");
     window.show();
     QHeaderView* header = window.超级列表框网址详情->horizontalHeader();
     for (int c = 0; c < 3; ++c) {

@@ -44,7 +44,7 @@ class QueryRunTest : public lomarind::test::WindowTest {
   protected:
     void add_rows(std::initializer_list<std::string_view> urls) {
         for (std::string_view url : urls)
-            window.url_list().append_url_row(state, url);
+            window.url_list().append_url_row(url);
     }
     std::string status(int row) { return window.url_list().cell_text(row, COLUMN_STATUS); }
     QString status_tooltip(int row) {

@@ -36,7 +36,7 @@ class BrowserActionsTest : public lomarind::test::WindowTest {
     void SetUp() override {
         for (std::string_view url :
              {"r1.com", "r2.com", "https://r3.com", "\xC4\xE3 r4.com", "http://r5.com"})
-            window.url_list().append_url_row(state, url);
+            window.url_list().append_url_row(url);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
@@ -118,7 +118,7 @@ TEST_F(BrowserActionsTest, EveryUrlTextReachesTheBrowserAsAnAddressItCanOpen) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.url);
-        window.url_list().append_url_row(state, c.url);
+        window.url_list().append_url_row(c.url);
         const int row = window.url_list().row_count() - 1;
         list->scrollTo(list->model()->index(row, 1));
         const auto before = services.browser_urls();
@@ -134,7 +134,7 @@ TEST_F(BrowserActionsTest, EveryUrlTextReachesTheBrowserAsAnAddressItCanOpen) {
 }
 
 TEST_F(BrowserActionsTest, ARowTooLongForAnyAddressOpensNothingAtOnce) {
-    window.url_list().append_url_row(state, "a.com/" + std::string(100 << 20, 'x'));
+    window.url_list().append_url_row("a.com/" + std::string(100 << 20, 'x'));
     const int row = window.url_list().row_count() - 1;
     list->scrollTo(list->model()->index(row, 1));
     click(row);
@@ -148,8 +148,8 @@ TEST_F(BrowserActionsTest, ARowTooLongForAnyAddressOpensNothingAtOnce) {
 
     // The longest row whose search address the desktop still takes opens; one byte more does not.
     const std::string longest(BROWSER_ADDRESS_LIMIT - SEARCH_PREFIX.size(), 'y');
-    window.url_list().append_url_row(state, longest);
-    window.url_list().append_url_row(state, longest + "y");
+    window.url_list().append_url_row(longest);
+    window.url_list().append_url_row(longest + "y");
     list->selectRow(row + 1);
     list_double_clicked(ctx);
     list->selectRow(row + 2);

@@ -58,7 +58,7 @@ TEST_F(ExportTest, WritesTheChosenJournalWithItsHeadingByteForByte) {
                           true, 200, std::string(address)};
     };
     for (std::string_view url : {"www.u1.com/a.html", "u2.com/\xC4\xE3 x", "u3.com"})
-        window.url_list().append_url_row(state, url);
+        window.url_list().append_url_row(url);
     QTest::mouseClick(window.按钮查询收录情况, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return services.notices().size() == 1; }));
 
