@@ -2,10 +2,10 @@
 // scrolls through the list, then types rows into it. Prints the times and the peak memory.
 //
 //   import_bench [lines]      (default 1000000)
-#include "app/app_state.h"
-#include "app/main_window.h"
 #include "fake_services.h"
-#include "platform/file_io.h"
+#include "services/file_io.h"
+#include "ui/app_state.h"
+#include "ui/main_window.h"
 #include "urls/url_lines.h"
 #include "urls/url_list.h"
 

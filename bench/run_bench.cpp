@@ -4,12 +4,12 @@
 // evidence take per row (in the run, and for a million rows against its limit), and, for
 // comparison, the rate of a plain curl command loop and of a Python urllib loop against the same
 // engine.
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "check/query_run.h"
 #include "check/verdict.h"
 #include "loopback_server.h"
-#include "platform/qt_desktop_services.h"
+#include "ui/app_state.h"
+#include "ui/main_window.h"
+#include "ui/qt_desktop_services.h"
+#include "ui/query_button.h"
 #include "urls/url_list.h"
 
 #include <QApplication>

@@ -1,16 +1,11 @@
 #include "check/query_run.h"
 
-#include "app/app_context.h"
-#include "app/app_state.h"
-#include "app/main_window.h"
 #include "check/run_tally.h"
 #include "check/verdict.h"
-#include "platform/desktop_services.h"
+#include "results/journals.h"
+#include "services/desktop_services.h"
 #include "text/text.h"
 #include "urls/url_list.h"
-
-#include <QLineEdit>
-#include <QPushButton>
 
 namespace lomarind {
 
@@ -20,26 +15,6 @@ QString run_done_text(const RunTally& tally) {
     return RUN_DONE_TEXT + QStringLiteral("\n其中有") +
            QString::fromStdString(decimal(tally.failed())) +
            QStringLiteral("个URL查询失败，未计入收录结果。") + tally.causes_text();
-}
-
-void query_clicked(AppContext& ctx) {
-    MainWindow& w = ctx.window;
-    if (w.url_list().row_count() == 0) {
-        ctx.services.show_notice(EMPTY_LIST_TEXT, NoticeIcon::Exclamation);
-        w.编辑框url地址->setFocus();
-        return;
-    }
-    w.按钮查询收录情况->setEnabled(false);
-    w.按钮查询收录情况->setText(RUNNING_CAPTION);
-    DesktopServices& services = ctx.services;
-    UrlList& list = w.url_list();
-    QPushButton& button = *w.按钮查询收录情况;
-    Journals& journals = ctx.state.journals;
-    services.start_worker([&services, &list, &button, &journals] {
-        run_index_check(services, list, journals,
-                        {[&button](const QString& progress) { button.setToolTip(progress); },
-                         [&button] { button.setText(DONE_CAPTION); }});
-    });
 }
 
 void run_index_check(DesktopServices& services, UrlList& list, Journals& journals,

@@ -9,19 +9,12 @@ class DesktopServices;
 class Journals;
 class RunTally;
 class UrlList;
-struct AppContext;
 
-inline const QString EMPTY_LIST_TEXT = QStringLiteral("尚未添加等待查询的地址！");
-inline const QString RUNNING_CAPTION = QStringLiteral("正在查询...");
-inline const QString DONE_CAPTION = QStringLiteral("查询完毕！");
 inline const QString RUN_DONE_TEXT = QStringLiteral("恭喜您，所有待查询的URL均已操作完毕！");
 
 // The completion notice; a second line counts the URLs whose query failed, when there are any,
 // and their causes.
 QString run_done_text(const RunTally& tally);
-
-// The click of 按钮查询收录情况: starts the one query run of the process.
-void query_clicked(AppContext& ctx);
 
 // What a run tells the one who started it. Both are called on the UI thread, inside the step they
 // belong to, while the worker waits.

@@ -1,6 +1,6 @@
-#include "app/app_state.h"
-#include "app/look.h"
-#include "app/main_window.h"
+#include "ui/app_state.h"
+#include "ui/look.h"
+#include "ui/main_window.h"
 #include "urls/url_list.h"
 #include "window_test.h"
 

@@ -1,8 +1,9 @@
-#include "app/app_state.h"
-#include "app/main_window.h"
 #include "check/query_run.h"
 #include "check/run_tally.h"
 #include "check/verdict.h"
+#include "ui/app_state.h"
+#include "ui/main_window.h"
+#include "ui/query_button.h"
 #include "urls/url_list.h"
 #include "window_test.h"
 

@@ -1,5 +1,5 @@
 #include "loopback_server.h"
-#include "platform/http_client.h"
+#include "ui/http_client.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 #include "loopback_server.h"
 #include "modal.h"
-#include "platform/qt_desktop_services.h"
-#include "platform/url_encoding.h"
+#include "net/url_encoding.h"
 #include "temp_dir.h"
+#include "ui/qt_desktop_services.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDialogButtonBox>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>

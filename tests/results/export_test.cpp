@@ -1,9 +1,9 @@
-#include "app/app_state.h"
-#include "app/main_window.h"
 #include "check/verdict.h"
-#include "results/export.h"
+#include "results/journal_export.h"
 #include "temp_dir.h"
 #include "text/gbk.h"
+#include "ui/app_state.h"
+#include "ui/main_window.h"
 #include "urls/url_list.h"
 #include "window_test.h"
 

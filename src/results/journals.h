@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace lomarind {
 
@@ -54,15 +54,5 @@ class Journals {
     std::string journal_all_;
     std::string journal_indexed_;
 };
-
-// The process-wide record. Zero at start and never reset.
-struct AppState {
-    Journals journals;
-    std::int32_t new_row_index = 0; // the row being appended, set just before each append
-    std::int32_t export_done = 0;   // 1 after the first successful export, never back
-};
-
-// Releases the journals at the end of the process. The caller has stopped and joined the worker.
-void exit_cleanup(AppState& state);
 
 } // namespace lomarind

@@ -1,8 +1,9 @@
-#include "results/export.h"
+#include "ui/export_button.h"
 
-#include "app/app_context.h"
-#include "app/main_window.h"
-#include "platform/desktop_services.h"
+#include "services/desktop_services.h"
+#include "ui/app_context.h"
+#include "ui/app_state.h"
+#include "ui/main_window.h"
 
 #include <QRadioButton>
 

@@ -1,7 +1,7 @@
-#include "platform/http_client.h"
+#include "ui/http_client.h"
 
-#include "platform/address_parts.h"
-#include "platform/url_encoding.h"
+#include "net/address_parts.h"
+#include "net/url_encoding.h"
 
 #include <curl/curl.h>
 

@@ -1,4 +1,4 @@
-#include "urls/selected_row.h"
+#include "ui/selected_row.h"
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>

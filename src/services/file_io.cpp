@@ -1,4 +1,4 @@
-#include "platform/file_io.h"
+#include "services/file_io.h"
 
 #include "text/file_text.h"
 

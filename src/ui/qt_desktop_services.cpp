@@ -1,7 +1,7 @@
-#include "platform/qt_desktop_services.h"
+#include "ui/qt_desktop_services.h"
 
-#include "platform/file_io.h"
-#include "platform/url_encoding.h"
+#include "net/url_encoding.h"
+#include "services/file_io.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -10,9 +10,9 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
-#include <QTranslator>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTranslator>
 
 namespace lomarind {
 namespace {

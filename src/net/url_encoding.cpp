@@ -1,6 +1,6 @@
-#include "platform/url_encoding.h"
+#include "net/url_encoding.h"
 
-#include "platform/address_parts.h"
+#include "net/address_parts.h"
 #include "text/gbk.h"
 
 #include <QUrl>

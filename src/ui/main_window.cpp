@@ -1,14 +1,14 @@
-#include "app/main_window.h"
+#include "ui/main_window.h"
 
-#include "app/look.h"
-#include "app/shell.h"
-#include "check/query_run.h"
 #include "check/verdict_reason.h"
-#include "platform/desktop_services.h"
-#include "results/browser_actions.h"
-#include "results/export.h"
-#include "urls/manual_entry.h"
-#include "urls/url_import.h"
+#include "services/desktop_services.h"
+#include "ui/browser_actions.h"
+#include "ui/export_button.h"
+#include "ui/look.h"
+#include "ui/manual_entry.h"
+#include "ui/query_button.h"
+#include "ui/shell.h"
+#include "ui/url_import.h"
 #include "urls/url_list.h"
 
 #include <QCloseEvent>

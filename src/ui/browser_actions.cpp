@@ -1,11 +1,12 @@
-#include "results/browser_actions.h"
+#include "ui/browser_actions.h"
 
-#include "app/app_context.h"
-#include "app/main_window.h"
 #include "check/verdict.h"
-#include "platform/desktop_services.h"
-#include "platform/url_encoding.h"
-#include "urls/selected_row.h"
+#include "net/url_encoding.h"
+#include "results/browser_address.h"
+#include "services/desktop_services.h"
+#include "ui/app_context.h"
+#include "ui/main_window.h"
+#include "ui/selected_row.h"
 #include "urls/url_list.h"
 
 #include <QTableView>

@@ -1,4 +1,4 @@
-#include "platform/worker_host.h"
+#include "services/worker_host.h"
 
 #include <QMetaObject>
 #include <QThread>

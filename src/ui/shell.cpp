@@ -1,10 +1,10 @@
-#include "app/shell.h"
+#include "ui/shell.h"
 
-#include "app/app_context.h"
-#include "app/app_state.h"
-#include "app/look.h"
-#include "app/main_window.h"
-#include "platform/desktop_services.h"
+#include "services/desktop_services.h"
+#include "ui/app_context.h"
+#include "ui/app_state.h"
+#include "ui/look.h"
+#include "ui/main_window.h"
 
 namespace lomarind {
 

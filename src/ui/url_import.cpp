@@ -1,10 +1,10 @@
-#include "urls/url_import.h"
+#include "ui/url_import.h"
 
-#include "app/app_context.h"
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "platform/desktop_services.h"
+#include "services/desktop_services.h"
 #include "text/file_text.h"
+#include "ui/app_context.h"
+#include "ui/app_state.h"
+#include "ui/main_window.h"
 #include "urls/url_lines.h"
 #include "urls/url_list.h"
 

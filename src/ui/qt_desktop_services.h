@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/desktop_services.h"
-#include "platform/http_client.h"
-#include "platform/worker_host.h"
+#include "services/desktop_services.h"
+#include "services/worker_host.h"
+#include "ui/http_client.h"
 
 #include <QPointer>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/desktop_services.h"
+#include "services/desktop_services.h"
 
 #include <chrono>
 #include <cstddef>

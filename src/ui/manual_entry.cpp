@@ -1,11 +1,11 @@
-#include "urls/manual_entry.h"
+#include "ui/manual_entry.h"
 
-#include "app/app_context.h"
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "platform/desktop_services.h"
+#include "services/desktop_services.h"
 #include "text/gbk.h"
 #include "text/text.h"
+#include "ui/app_context.h"
+#include "ui/app_state.h"
+#include "ui/main_window.h"
 #include "urls/url_list.h"
 
 #include <QLineEdit>

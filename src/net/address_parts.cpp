@@ -1,4 +1,4 @@
-#include "platform/address_parts.h"
+#include "net/address_parts.h"
 
 #include <algorithm>
 
