@@ -23,13 +23,6 @@ std::string heading_line(std::string_view heading) {
     return std::string(heading) + "\r\n";
 }
 
-TEST(ExportHeadings, AreTheGbkTextsOfTheThreeKinds) {
-    EXPECT_EQ(HEADING_INDEXED, encode_gbk(QStringLiteral("以下是已经被收录的网址：")));
-    EXPECT_EQ(HEADING_ALL, encode_gbk(QStringLiteral("所有网址收录情况如下：")));
-    EXPECT_EQ(HEADING_NOT_INDEXED, encode_gbk(QStringLiteral("以下网址尚未被收录：")));
-    EXPECT_EQ(HEADING_ALL.size(), 22u);
-}
-
 class ExportTest : public lomarind::test::WindowTest {
   protected:
     const QString result_path = dir.path() + QStringLiteral("/网址收录查询结果.txt");
