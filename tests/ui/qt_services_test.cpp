@@ -50,7 +50,7 @@ TEST(QtDesktopServices, QuestionAnswersOkOnlyForOk) {
         QStringList buttons;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         bool modal = false;
-        when_modal_opens([&](QWidget* w) {
+        when_modal_opens(owner, [&](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
             ASSERT_NE(box, nullptr);
             title = box->windowTitle();
@@ -84,7 +84,7 @@ TEST(QtDesktopServices, NoticeOnTheUiThreadIsModalWithItsIcon) {
     for (const auto& [given, shown] : icons) {
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         int buttons = 0;
-        when_modal_opens([&](QWidget* w) {
+        when_modal_opens(owner, [&](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
             ASSERT_NE(box, nullptr);
             icon = box->icon();
@@ -141,7 +141,7 @@ TEST(QtDesktopServices, WorkerNoticeCanBeClosedWhileAUiThreadNoticeIsOpen) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
     services.set_dialog_parent(&owner);
     std::atomic<bool> worker_returned{false};
-    when_modal_opens([&](QWidget* ui_box) {
+    when_modal_opens(owner, [&](QWidget* ui_box) {
         ASSERT_TRUE(services.start_worker([&] {
             services.show_notice(QStringLiteral("完毕"), NoticeIcon::Information);
             worker_returned = true;
@@ -210,7 +210,7 @@ TEST(QtDesktopServices, OpenFileDialogStartsWhereAskedAndReturnsTheChoice) {
         QStringList filters, buttons;
         QString directory, title;
         Qt::WindowModality modality = Qt::NonModal;
-        when_modal_opens([&](QWidget* w) {
+        when_modal_opens(owner, [&](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
             ASSERT_NE(dialog, nullptr);
             filters = dialog->nameFilters();
