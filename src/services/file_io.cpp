@@ -53,7 +53,7 @@ std::string read_file_text(const QString& path) try {
 
 namespace {
 
-bool write_all(QFileDevice& file, std::string_view bytes) {
+bool write_all(QIODevice& file, std::string_view bytes) {
     const char* data = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -88,6 +88,12 @@ bool rewrite_in_place(const QString& path, std::string_view bytes) {
 } // namespace
 
 bool replace_file(const QString& path, std::string_view bytes) {
+    QSaveFile file(path);
+    return replace_file(file, bytes);
+}
+
+bool replace_file(QSaveFile& file, std::string_view bytes) {
+    const QString path = file.fileName();
     if (path.isEmpty())
         return false;
     const QFileInfo target(path);
@@ -100,7 +106,6 @@ bool replace_file(const QString& path, std::string_view bytes) {
         if (!target.isFile() || !target.isWritable() || !(target.permissions() & kWriteBits))
             return false;
     }
-    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return target.exists() && rewrite_in_place(path, bytes);
     if (!write_all(file, bytes)) {

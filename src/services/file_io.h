@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+class QSaveFile;
+
 namespace lomarind {
 
 // The file's bytes up to the end of its text (text_end: the first zero byte, in UTF-16 the first
@@ -18,5 +20,9 @@ std::string read_file_text(const QString& path);
 // Where no file can be created in the folder but the existing target is writable, the target is
 // truncated and written in place and synced to disk; a failure then may leave it partly written.
 bool replace_file(const QString& path, std::string_view bytes);
+
+// The same, through a save file already named for the target: the device the bytes are written
+// through can be one whose writes fail, to show that a short write leaves the target alone.
+bool replace_file(QSaveFile& file, std::string_view bytes);
 
 } // namespace lomarind

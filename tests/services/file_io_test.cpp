@@ -1,3 +1,4 @@
+#include "fail_device.h"
 #include "services/file_io.h"
 #include "temp_dir.h"
 
@@ -5,12 +6,14 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSaveFile>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using lomarind::read_file_text;
 using lomarind::replace_file;
+using lomarind::test::FailDevice;
 using lomarind::test::TempDir;
 
 namespace {
@@ -53,6 +56,34 @@ TEST(ReplaceFile, FailsWithoutTouchingAnything) {
 
     const auto names = names_in(dir.path());
     EXPECT_EQ(names, std::vector<QString>{QStringLiteral("readonly.txt")});
+}
+
+TEST(ReplaceFile, AShortOrFailingWriteNeverReplacesTheTarget) {
+    struct Case {
+        const char* name;
+        qint64 fail_after; // bytes the device takes before its writes fail
+        qint64 piece;      // the most one write takes
+        bool replaced;
+    };
+    constexpr qint64 ALL = qint64{1} << 40;
+    const Case cases[] = {
+        {"short writes that add up", ALL, 4093, true},
+        {"one byte a write", ALL, 1, true},
+        {"fails part way", 70'000, ALL, false},
+        {"fails part way in short writes", 70'000, 4093, false},
+        {"fails at once", 0, ALL, false},
+    };
+    const std::string bytes(100'000, 'n');
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const QString path = dir.write(QStringLiteral("result.txt"), "previous result");
+        FailDevice<QSaveFile> file(c.fail_after, c.piece, path);
+        EXPECT_EQ(replace_file(file, bytes), c.replaced);
+        EXPECT_EQ(TempDir::read(path), c.replaced ? bytes : "previous result");
+        EXPECT_EQ(file.failed_writes() > 0, !c.replaced);
+        EXPECT_EQ(names_in(dir.path()), std::vector<QString>{QStringLiteral("result.txt")});
+    }
 }
 
 // Whether this process can create a file in `dir` (root can, whatever the mode bits say).
