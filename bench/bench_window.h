@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/app_state.h"
-#include "app/main_window.h"
 #include "fake_services.h"
+#include "ui/app_state.h"
+#include "ui/main_window.h"
 
 #include <QApplication>
 

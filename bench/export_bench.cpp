@@ -4,12 +4,12 @@
 // and a rename over the result file.
 //
 //   export_bench [lines] [rounds]      (default 1000000 lines, 5 rounds)
-#include "app/app_state.h"
-#include "app/main_window.h"
 #include "bench_window.h"
 #include "check/verdict.h"
 #include "measure.h"
-#include "results/export.h"
+#include "ui/app_state.h"
+#include "ui/export_button.h"
+#include "ui/main_window.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -4,12 +4,12 @@
 // the list and types rows into it. Prints the times and the peak memory.
 //
 //   import_bench [lines] [rounds]      (default 1000000 lines, 5 rounds)
-#include "app/app_state.h"
-#include "app/main_window.h"
 #include "bench_window.h"
 #include "fake_services.h"
 #include "measure.h"
-#include "platform/file_io.h"
+#include "services/file_io.h"
+#include "ui/app_state.h"
+#include "ui/main_window.h"
 #include "urls/url_lines.h"
 #include "urls/url_list.h"
 
@@ -226,8 +226,7 @@ int main(int argc, char** argv) {
     const double split_ms = ms_since(start);
     start = Clock::now();
     UrlList bare;
-    AppState bare_state;
-    bare.append_url_rows(bare_state, std::move(bytes), urls);
+    bare.append_url_rows(std::move(bytes), urls);
     std::printf("without a window: read %.0f ms, lines %.0f ms, rows %.0f ms\n", read_ms, split_ms,
                 ms_since(start));
     return 0;

@@ -10,13 +10,13 @@
 // The engine serves made-up pages by default (60 KB result pages, a 30 KB page without results
 // for every fourth URL); with --real-pages it serves the engine's real pages (200 to 370 KB,
 // UTF-8), so that the page search is measured on what the program meets.
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "check/query_run.h"
 #include "check/verdict.h"
 #include "loopback_server.h"
 #include "measure.h"
-#include "platform/qt_desktop_services.h"
+#include "ui/app_state.h"
+#include "ui/main_window.h"
+#include "ui/qt_desktop_services.h"
+#include "ui/query_button.h"
 #include "urls/url_list.h"
 
 #include <QApplication>
@@ -125,7 +125,7 @@ RunRound real_run(const std::vector<std::string_view>& urls, std::uint16_t port)
     MainWindow window(services, state);
     services.set_dialog_parent(&window);
     window.show();
-    window.url_list().append_url_rows(state, urls);
+    window.url_list().append_url_rows(urls);
     QApplication::processEvents();
     const long rss_before = rss_kib("VmRSS:");
     const std::size_t heap_before = heap_in_use();
@@ -253,9 +253,8 @@ bool million_row_notes() {
     std::vector<std::string_view> urls(rows, "www.example.com/page.html");
     bool fits = true;
     for (const bool longest : {false, true}) {
-        AppState state;
         UrlList list;
-        list.append_url_rows(state, urls);
+        list.append_url_rows(urls);
         const long rss_before = rss_kib("VmRSS:");
         for (int row = 0; row < rows; ++row) {
             if (row % 4 == 0) {

@@ -1,6 +1,6 @@
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "platform/qt_desktop_services.h"
+#include "ui/app_state.h"
+#include "ui/main_window.h"
+#include "ui/qt_desktop_services.h"
 
 #include <QApplication>
 #include <cstdio>

@@ -1,16 +1,11 @@
 #include "check/query_run.h"
 
-#include "app/app_context.h"
-#include "app/app_state.h"
-#include "app/main_window.h"
 #include "check/run_tally.h"
 #include "check/verdict.h"
-#include "platform/desktop_services.h"
+#include "results/journals.h"
+#include "services/desktop_services.h"
 #include "text/text.h"
 #include "urls/url_list.h"
-
-#include <QLineEdit>
-#include <QPushButton>
 
 namespace lomarind {
 
@@ -22,30 +17,12 @@ QString run_done_text(const RunTally& tally) {
            QStringLiteral("个URL查询失败，未计入收录结果。") + tally.causes_text();
 }
 
-void query_clicked(AppContext& ctx) {
-    MainWindow& w = ctx.window;
-    if (w.url_list().row_count() == 0) {
-        ctx.services.show_notice(EMPTY_LIST_TEXT, NoticeIcon::Exclamation);
-        w.编辑框url地址->setFocus();
-        return;
-    }
-    w.按钮查询收录情况->setEnabled(false);
-    w.按钮查询收录情况->setText(RUNNING_CAPTION);
-    DesktopServices& services = ctx.services;
-    UrlList& list = w.url_list();
-    QPushButton& button = *w.按钮查询收录情况;
-    Journals& journals = ctx.state.journals;
-    services.start_worker([&services, &list, &button, &journals] {
-        run_index_check(services, list, button, journals);
-    });
-}
-
-void run_index_check(DesktopServices& services, UrlList& list, QPushButton& button,
-                     Journals& journals) {
+void run_index_check(DesktopServices& services, UrlList& list, Journals& journals,
+                     const RunReport& report) {
     std::int32_t count = 0;
     if (!services.run_on_ui([&] {
             count = list.row_count();
-            button.setToolTip(RunTally(count).progress_text());
+            report.progress(RunTally(count).progress_text());
         }))
         return;
     RunTally tally(count);
@@ -64,7 +41,7 @@ void run_index_check(DesktopServices& services, UrlList& list, QPushButton& butt
                 list.set_cell_text(row, COLUMN_STATUS, status_mark(verdict));
                 list.set_status_note(row, static_cast<std::uint8_t>(outcome.reason),
                                      outcome.detail);
-                button.setToolTip(progress);
+                report.progress(progress);
             }))
             return;
         const std::string line = verdict_line(url, verdict);
@@ -81,7 +58,7 @@ void run_index_check(DesktopServices& services, UrlList& list, QPushButton& butt
         journals.append(JournalKind::All, line);
     }
     services.show_notice(run_done_text(tally), NoticeIcon::Information);
-    services.run_on_ui([&] { button.setText(DONE_CAPTION); });
+    services.run_on_ui([&] { report.finished(); });
 }
 
 } // namespace lomarind

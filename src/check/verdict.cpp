@@ -1,9 +1,9 @@
 #include "check/verdict.h"
 
 #include "check/first_result.h"
-#include "platform/address_parts.h"
-#include "platform/desktop_services.h"
-#include "platform/url_encoding.h"
+#include "net/address_parts.h"
+#include "net/url_encoding.h"
+#include "services/desktop_services.h"
 #include "text/text.h"
 
 namespace lomarind {

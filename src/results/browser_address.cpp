@@ -1,4 +1,4 @@
-#include "results/browser_actions.h"
+#include "results/browser_address.h"
 
 namespace lomarind {
 

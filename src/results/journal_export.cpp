@@ -1,4 +1,4 @@
-#include "results/export.h"
+#include "results/journal_export.h"
 
 namespace lomarind {
 

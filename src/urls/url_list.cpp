@@ -1,6 +1,5 @@
 #include "urls/url_list.h"
 
-#include "app/app_state.h"
 #include "text/gbk.h"
 #include "text/text.h"
 
@@ -190,11 +189,11 @@ std::size_t UrlList::status_note_bytes() const {
            note_chunks_.capacity() * sizeof(note_chunks_[0]) + note_chunks_.size() * NOTE_CHUNK;
 }
 
-void UrlList::append_url_row(AppState& state, std::string_view url) {
-    append_url_rows(state, std::vector<std::string_view>{url});
+std::optional<std::int32_t> UrlList::append_url_row(std::string_view url) {
+    return append_url_rows(std::vector<std::string_view>{url});
 }
 
-void UrlList::append_url_rows(AppState& state, const std::vector<std::string_view>& urls) {
+std::optional<std::int32_t> UrlList::append_url_rows(const std::vector<std::string_view>& urls) {
     std::size_t total = 0;
     for (std::string_view url : urls)
         total += url.size();
@@ -209,24 +208,22 @@ void UrlList::append_url_rows(AppState& state, const std::vector<std::string_vie
         copies.emplace_back(bytes.data() + at, url.size());
         at += url.size();
     }
-    append_url_rows(state, std::move(bytes), copies);
+    return append_url_rows(std::move(bytes), copies);
 }
 
-void UrlList::append_url_rows(AppState& state, std::string&& bytes,
-                              const std::vector<std::string_view>& urls) {
+std::optional<std::int32_t> UrlList::append_url_rows(std::string&& bytes,
+                                                     const std::vector<std::string_view>& urls) {
     if (urls.empty())
-        return;
+        return std::nullopt;
     // The row index is a 32-bit number; a batch that would pass it is not inserted at all.
     if (size_ + urls.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-        return;
+        return std::nullopt;
     std::size_t used = 0;
     for (std::string_view url : urls)
         used += url.size();
     // Keeping a large file for a few short URLs would hold on to memory nobody can see.
-    if (used < bytes.size() / 2) {
-        append_url_rows(state, urls);
-        return;
-    }
+    if (used < bytes.size() / 2)
+        return append_url_rows(urls);
     const char* old_base = bytes.data();
     auto buffer = std::make_unique<const std::string>(std::move(bytes));
     const char* new_base = buffer->data(); // differs from old_base for a short text
@@ -235,7 +232,6 @@ void UrlList::append_url_rows(AppState& state, std::string&& bytes,
     const std::size_t first = size_;
     beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + urls.size() - 1));
     for (std::string_view url : urls) {
-        state.new_row_index = static_cast<std::int32_t>(size_);
         if (size_ == url_blocks_.size() * BLOCK_ROWS)
             url_blocks_.push_back(std::make_unique<std::string_view[]>(BLOCK_ROWS));
         if (!url.empty())
@@ -243,6 +239,7 @@ void UrlList::append_url_rows(AppState& state, std::string&& bytes,
         ++size_;
     }
     endInsertRows();
+    return static_cast<std::int32_t>(size_ - 1);
 }
 
 int UrlList::rowCount(const QModelIndex& parent) const {

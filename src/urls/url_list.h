@@ -5,14 +5,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace lomarind {
-
-struct AppState;
 
 constexpr int COLUMN_NUMBER = 0;
 constexpr int COLUMN_URL = 1;
@@ -55,15 +54,15 @@ class UrlList final : public QAbstractTableModel {
     std::size_t cell_size(std::int32_t row, int column) const;
     // Replaces the cell's bytes; nothing happens for a row or column that does not exist.
     void set_cell_text(std::int32_t row, int column, std::string_view text);
-    // Appends one numbered row, setting state.new_row_index first.
-    void append_url_row(AppState& state, std::string_view url);
-    // Appends the rows as one insertion, numbered as if appended one by one (new_row_index is set
-    // before each row). The URL bytes are copied.
-    void append_url_rows(AppState& state, const std::vector<std::string_view>& urls);
+    // Appends one numbered row and returns its index; nothing when the list is full.
+    std::optional<std::int32_t> append_url_row(std::string_view url);
+    // Appends the rows as one insertion, numbered as if appended one by one, and returns the
+    // index of the last of them; nothing when no row was appended. The URL bytes are copied.
+    std::optional<std::int32_t> append_url_rows(const std::vector<std::string_view>& urls);
     // The same, for URLs that are views into `bytes`: the list takes the bytes over instead of
     // copying each URL, unless the URLs are only a small part of them.
-    void append_url_rows(AppState& state, std::string&& bytes,
-                         const std::vector<std::string_view>& urls);
+    std::optional<std::int32_t> append_url_rows(std::string&& bytes,
+                                                const std::vector<std::string_view>& urls);
     // The three cells of a row; empty cells for a row that does not exist.
     UrlRow row(std::int32_t row) const;
 
@@ -94,8 +93,6 @@ class UrlList final : public QAbstractTableModel {
     std::string& status_of(std::size_t row);
     // The cell's bytes; `scratch` holds a number cell that was never written.
     std::string_view cell_bytes(std::int32_t row, int column, std::string& scratch) const;
-    void insert_rows(AppState& state, const char* from, const char* to,
-                     const std::vector<std::string_view>& urls);
 
     // The rows' URL views in fixed blocks, so appending never moves the rows already there; the
     // status cells in blocks of their own, made only once a row of the block has a status, so an

@@ -2,8 +2,8 @@
 #include "check/verdict.h"
 #include "fake_services.h"
 #include "loopback_server.h"
-#include "platform/http_client.h"
 #include "text/gbk.h"
+#include "ui/http_client.h"
 
 #include <gtest/gtest.h>
 

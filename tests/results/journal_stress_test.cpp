@@ -1,8 +1,8 @@
 // Exports while a run appends: every copy must be a consistent snapshot. Built with
 // ThreadSanitizer too.
-#include "app/app_state.h"
 #include "check/verdict.h"
-#include "results/export.h"
+#include "results/journal_export.h"
+#include "results/journals.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,7 +1,7 @@
 #include "fake_services.h"
 
-#include "platform/file_io.h"
-#include "platform/url_encoding.h"
+#include "net/url_encoding.h"
+#include "services/file_io.h"
 
 namespace lomarind::test {
 

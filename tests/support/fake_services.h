@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/desktop_services.h"
-#include "platform/worker_host.h"
+#include "services/desktop_services.h"
+#include "services/worker_host.h"
 
 #include <deque>
 #include <mutex>

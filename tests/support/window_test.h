@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/app_state.h"
-#include "app/main_window.h"
 #include "fake_services.h"
 #include "temp_dir.h"
+#include "ui/app_state.h"
+#include "ui/main_window.h"
 
 #include <QApplication>
 #include <QTest>

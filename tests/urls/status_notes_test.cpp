@@ -1,5 +1,4 @@
 // The notes on the status cells of the list: what the tooltip of a judged row says.
-#include "app/app_state.h"
 #include "urls/url_list.h"
 
 #include <QAbstractItemModelTester>
@@ -15,13 +14,12 @@ QString tooltip(const UrlList& list, int row, int column = COLUMN_STATUS) {
 }
 
 TEST(StatusNotes, EachRowKeepsItsOwnNoteWhateverItsSize) {
-    AppState state;
     UrlList list;
     constexpr int rows = 2000;
     std::vector<std::string> urls;
     for (int i = 0; i < rows; ++i)
         urls.push_back("u" + std::to_string(i) + ".com");
-    list.append_url_rows(state, std::vector<std::string_view>(urls.begin(), urls.end()));
+    list.append_url_rows(std::vector<std::string_view>(urls.begin(), urls.end()));
     list.set_note_describer([](std::uint8_t code, std::string_view detail) {
         return QString::number(code) + QLatin1Char('/') + QString::fromUtf8(detail);
     });
@@ -60,10 +58,9 @@ TEST(StatusNotes, EachRowKeepsItsOwnNoteWhateverItsSize) {
 }
 
 TEST(StatusNotes, ARowWithoutANoteShowsItsCellAsBefore) {
-    AppState state;
     UrlList list;
     QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    list.append_url_rows(state, std::vector<std::string_view>{"a.com", "b.com", "c.com"});
+    list.append_url_rows(std::vector<std::string_view>{"a.com", "b.com", "c.com"});
     list.set_cell_text(0, COLUMN_STATUS, "\xA1\xCC");
     list.set_cell_text(1, COLUMN_STATUS, "\xA1\xCC");
     list.set_status_note(1, 3, "seen before a describer");

@@ -1,0 +1,40 @@
+# cmake -DSOURCE_DIR=<src> -DQT_GUI_HEADERS=<QtGui dir> -DQT_WIDGETS_HEADERS=<QtWidgets dir>
+#       -P LayersTest.cmake
+# Fails when a file includes across the layer line: a core folder a widget or Gui header or a
+# folder above it, ui/ the program's app/ folder. Dependencies point down only:
+# app -> ui -> check -> {urls, results, services, net} -> text.
+cmake_minimum_required(VERSION 3.25)
+set(allowed_text text)
+set(allowed_net net text)
+set(allowed_urls urls text)
+set(allowed_results results text)
+set(allowed_services services text)
+set(allowed_check check urls results services net text)
+set(allowed_ui ui check urls results services net text)
+set(allowed_app app ui check urls results services net text)
+
+file(GLOB gui_headers RELATIVE ${QT_GUI_HEADERS} ${QT_GUI_HEADERS}/Q*)
+file(GLOB widget_headers RELATIVE ${QT_WIDGETS_HEADERS} ${QT_WIDGETS_HEADERS}/Q*)
+set(faults "")
+foreach(folder text net urls results services check ui app)
+    file(GLOB_RECURSE files ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp)
+    foreach(file IN LISTS files)
+        file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include")
+        foreach(line IN LISTS includes)
+            if(line MATCHES "\"([a-z_]+)/[^\"]+\"")
+                if(NOT CMAKE_MATCH_1 IN_LIST allowed_${folder})
+                    list(APPEND faults "${file}: ${line}")
+                endif()
+            elseif(NOT folder MATCHES "^(ui|app)$" AND line MATCHES "<(Qt(Gui|Widgets)/)?([A-Za-z_.]+)>")
+                if(CMAKE_MATCH_1 OR CMAKE_MATCH_3 IN_LIST gui_headers
+                   OR CMAKE_MATCH_3 IN_LIST widget_headers)
+                    list(APPEND faults "${file}: ${line}")
+                endif()
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+if(faults)
+    list(JOIN faults "\n" text)
+    message(FATAL_ERROR "includes across the layer line:\n${text}")
+endif()

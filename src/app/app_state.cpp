@@ -1,9 +1,0 @@
-#include "app/app_state.h"
-
-namespace lomarind {
-
-void exit_cleanup(AppState& state) {
-    state.journals.release();
-}
-
-} // namespace lomarind
