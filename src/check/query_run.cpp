@@ -19,22 +19,23 @@ QString run_done_text(const RunTally& tally) {
 
 void run_index_check(DesktopServices& services, UrlList& list, Journals& journals,
                      const RunReport& report) {
+    // One hand-off to the UI thread per row: it writes the row's mark and hands over the URL of
+    // the next row, while the worker waits. (A row's URL never changes once appended.)
     std::int32_t count = 0;
+    std::string url; // of the row to be queried next
     if (!services.run_on_ui([&] {
             count = list.row_count();
             report.progress(RunTally(count).progress_text());
+            url = list.cell_text(0, COLUMN_URL);
         }))
         return;
     RunTally tally(count);
-    for (std::int32_t i = 1; i <= count; ++i) {
-        const std::int32_t row = i - 1;
-        std::string url;
-        if (!services.run_on_ui([&] { url = list.cell_text(row, COLUMN_URL); }))
-            return;
+    for (std::int32_t row = 0; row < count; ++row) {
         const CheckOutcome outcome = check_url(services, url);
         const IndexVerdict verdict = outcome.verdict;
         tally.add(outcome);
         const QString progress = tally.progress_text();
+        std::string next_url;
         // A request cut off because the program is ending is no verdict: once stopping has
         // begun, run_on_ui refuses, and the run ends here without recording it.
         if (!services.run_on_ui([&] {
@@ -42,6 +43,8 @@ void run_index_check(DesktopServices& services, UrlList& list, Journals& journal
                 list.set_status_note(row, static_cast<std::uint8_t>(outcome.reason),
                                      outcome.detail);
                 report.progress(progress);
+                if (row + 1 < count)
+                    next_url = list.cell_text(row + 1, COLUMN_URL);
             }))
             return;
         const std::string line = verdict_line(url, verdict);
@@ -56,6 +59,7 @@ void run_index_check(DesktopServices& services, UrlList& list, Journals& journal
             break; // neither indexed nor not: it goes to the "all" journal only
         }
         journals.append(JournalKind::All, line);
+        url = std::move(next_url);
     }
     services.show_notice(run_done_text(tally), NoticeIcon::Information);
     services.run_on_ui([&] { report.finished(); });

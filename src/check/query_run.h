@@ -28,8 +28,8 @@ struct RunReport {
 // The worker routine. Checks the rows that exist when it starts, one after another, writing each
 // mark and its reason into the list and each verdict line into the journals, and reporting the
 // progress. Every access to the list and every report is carried out by the UI thread while the
-// worker waits; when the program begins to end the run stops between two steps and records and
-// reports nothing more.
+// worker waits, in one hand-off per row (its mark, and the next row's URL); when the program
+// begins to end the run stops between two steps and records and reports nothing more.
 void run_index_check(DesktopServices& services, UrlList& list, Journals& journals,
                      const RunReport& report);
 
