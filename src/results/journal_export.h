@@ -23,8 +23,9 @@ struct ExportKind {
     std::string_view heading;
 };
 
-// Puts the heading line in front of the journal unless the journal already begins with it, and
-// returns a copy of the journal, both under the journals' lock.
-std::string journal_for_export(Journals& journals, const ExportKind& kind);
+// Puts the heading line in front of the journal unless it has its heading already, and takes the
+// journal's bytes as they are now, both under the journals' lock. The bytes are written out
+// after the lock is released; lines appended meanwhile belong to the next export.
+JournalSnapshot journal_for_export(Journals& journals, const ExportKind& kind);
 
 } // namespace lomarind

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -72,10 +73,12 @@ class DesktopServices {
     // included. Never reads past the end of the text.
     virtual std::string read_file_bytes(const QString& path) = 0;
 
-    // Replaces the file with exactly these bytes, atomically: on failure the previous file is
-    // left as it was and false comes back. Only a writable file in a folder where nothing can be
-    // created is rewritten in place instead. A read-only file is never touched.
-    virtual bool write_file_bytes(const QString& path, std::string_view bytes) = 0;
+    // Replaces the file with exactly these bytes, given as pieces that follow one another,
+    // atomically: on failure the previous file is left as it was and false comes back. Only a
+    // writable file in a folder where nothing can be created is rewritten in place instead. A
+    // read-only file is never touched.
+    virtual bool write_file_bytes(const QString& path,
+                                  std::span<const std::string_view> pieces) = 0;
 
     // The folder of the running program, without a trailing separator.
     virtual QString program_directory() const = 0;

@@ -53,15 +53,17 @@ std::string read_file_text(const QString& path) try {
 
 namespace {
 
-bool write_all(QIODevice& file, std::string_view bytes) {
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const qint64 n = file.write(data, static_cast<qint64>(left));
-        if (n <= 0)
-            return false;
-        data += n;
-        left -= static_cast<std::size_t>(n);
+bool write_all(QIODevice& file, std::span<const std::string_view> pieces) {
+    for (const std::string_view piece : pieces) {
+        const char* data = piece.data();
+        std::size_t left = piece.size();
+        while (left > 0) {
+            const qint64 n = file.write(data, static_cast<qint64>(left));
+            if (n <= 0)
+                return false;
+            data += n;
+            left -= static_cast<std::size_t>(n);
+        }
     }
     return true;
 }
@@ -76,23 +78,23 @@ bool sync_to_disk(QFile& file) {
 
 // Truncates the existing file and writes the bytes into it: for a file the user may write in a
 // folder where no file can be created beside it, so none can be swapped in.
-bool rewrite_in_place(const QString& path, std::string_view bytes) {
+bool rewrite_in_place(const QString& path, std::span<const std::string_view> pieces) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    const bool written = write_all(file, bytes) && file.flush() && sync_to_disk(file);
+    const bool written = write_all(file, pieces) && file.flush() && sync_to_disk(file);
     file.close();
     return written && file.error() == QFileDevice::NoError;
 }
 
 } // namespace
 
-bool replace_file(const QString& path, std::string_view bytes) {
+bool replace_file(const QString& path, std::span<const std::string_view> pieces) {
     QSaveFile file(path);
-    return replace_file(file, bytes);
+    return replace_file(file, pieces);
 }
 
-bool replace_file(QSaveFile& file, std::string_view bytes) {
+bool replace_file(QSaveFile& file, std::span<const std::string_view> pieces) {
     const QString path = file.fileName();
     if (path.isEmpty())
         return false;
@@ -107,8 +109,8 @@ bool replace_file(QSaveFile& file, std::string_view bytes) {
             return false;
     }
     if (!file.open(QIODevice::WriteOnly))
-        return target.exists() && rewrite_in_place(path, bytes);
-    if (!write_all(file, bytes)) {
+        return target.exists() && rewrite_in_place(path, pieces);
+    if (!write_all(file, pieces)) {
         file.cancelWriting();
         return false;
     }

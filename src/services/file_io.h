@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -14,15 +15,24 @@ namespace lomarind {
 // anything but a plain file, a file larger than the memory.
 std::string read_file_text(const QString& path);
 
-// Writes the bytes to a temporary file beside `path`, flushes it to disk and renames it over
-// `path`. On any failure the temporary file is removed, `path` is left as it was and false comes
-// back. A target that exists and is read-only, or is not a plain file, is never replaced.
-// Where no file can be created in the folder but the existing target is writable, the target is
-// truncated and written in place and synced to disk; a failure then may leave it partly written.
-bool replace_file(const QString& path, std::string_view bytes);
+// Writes the bytes, given as pieces that follow one another, to a temporary file beside `path`,
+// flushes it to disk and renames it over `path`. On any failure the temporary file is removed,
+// `path` is left as it was and false comes back. A target that exists and is read-only, or is not a
+// plain file, is never replaced. Where no file can be created in the folder but the existing target
+// is writable, the target is truncated and written in place and synced to disk; a failure then may
+// leave it partly written.
+bool replace_file(const QString& path, std::span<const std::string_view> pieces);
 
 // The same, through a save file already named for the target: the device the bytes are written
 // through can be one whose writes fail, to show that a short write leaves the target alone.
-bool replace_file(QSaveFile& file, std::string_view bytes);
+bool replace_file(QSaveFile& file, std::span<const std::string_view> pieces);
+
+// Both for bytes in one piece.
+inline bool replace_file(const QString& path, std::string_view bytes) {
+    return replace_file(path, std::span(&bytes, 1));
+}
+inline bool replace_file(QSaveFile& file, std::string_view bytes) {
+    return replace_file(file, std::span(&bytes, 1));
+}
 
 } // namespace lomarind

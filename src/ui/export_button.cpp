@@ -23,9 +23,9 @@ void export_clicked(AppContext& ctx) {
     const std::optional<ExportKind> kind = chosen_export_kind(ctx.window);
     if (!kind)
         return;
-    const std::string copy = journal_for_export(ctx.state.journals, *kind);
+    const JournalSnapshot journal = journal_for_export(ctx.state.journals, *kind);
     const QString path = ctx.services.program_directory() + RESULT_FILE_NAME;
-    if (ctx.services.write_file_bytes(path, copy)) {
+    if (ctx.services.write_file_bytes(path, journal)) {
         ctx.services.show_notice(EXPORT_OK_TEXT, NoticeIcon::Information);
         ctx.services.shell_open(path);
         ctx.state.export_done = 1;

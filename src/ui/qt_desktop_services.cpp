@@ -124,8 +124,9 @@ std::string QtDesktopServices::read_file_bytes(const QString& path) {
     return read_file_text(path);
 }
 
-bool QtDesktopServices::write_file_bytes(const QString& path, std::string_view bytes) {
-    return replace_file(path, bytes);
+bool QtDesktopServices::write_file_bytes(const QString& path,
+                                         std::span<const std::string_view> pieces) {
+    return replace_file(path, pieces);
 }
 
 HttpResult QtDesktopServices::http_get(std::string_view address) {

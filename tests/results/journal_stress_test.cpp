@@ -1,5 +1,5 @@
-// Exports while a run appends: every copy must be a consistent snapshot. Built with
-// ThreadSanitizer too.
+// Exports while a run appends: every snapshot must be consistent, and stay as it was taken while
+// the appends go on. Built with ThreadSanitizer too.
 #include "check/verdict.h"
 #include "results/journal_export.h"
 #include "results/journals.h"
@@ -12,6 +12,14 @@
 using namespace lomarind;
 
 namespace {
+
+// The snapshot's bytes, read (as an export writes them) outside the journals' lock.
+std::string joined(const JournalSnapshot& snapshot) {
+    std::string text;
+    for (const std::string_view piece : snapshot)
+        text += piece;
+    return text;
+}
 
 std::string url_of(int i) {
     return "www.example.com/page" + std::to_string(i) + ".html";
@@ -56,14 +64,21 @@ TEST(JournalStress, ExportsDuringARunAreConsistentSnapshots) {
                                 {JournalKind::Indexed, HEADING_INDEXED},
                                 {JournalKind::Unindexed, HEADING_NOT_INDEXED}};
     int exports = 0;
+    JournalSnapshot earlier;
+    std::string earlier_bytes;
     while (!done || exports < 30) {
         const ExportKind& kind = kinds[exports % 3];
-        expect_consistent(journal_for_export(journals, kind), kind, kStep);
+        const JournalSnapshot snapshot = journal_for_export(journals, kind);
+        expect_consistent(joined(snapshot), kind, kStep);
+        // A snapshot taken before keeps its bytes while lines are appended after them.
+        ASSERT_EQ(joined(earlier), earlier_bytes);
+        earlier = snapshot;
+        earlier_bytes = joined(snapshot);
         ++exports;
     }
     run.join();
     for (const ExportKind& kind : kinds) {
-        const std::string last = journal_for_export(journals, kind);
+        const std::string last = joined(journal_for_export(journals, kind));
         expect_consistent(last, kind, kStep);
         if (kind.journal == JournalKind::All) {
             EXPECT_EQ(std::count(last.begin(), last.end(), '\n'), kRows + 1);

@@ -99,8 +99,8 @@ std::string FakeServices::read_file_bytes(const QString& path) {
     return read_file_text(path);
 }
 
-bool FakeServices::write_file_bytes(const QString& path, std::string_view bytes) {
-    return replace_file(path, bytes);
+bool FakeServices::write_file_bytes(const QString& path, std::span<const std::string_view> pieces) {
+    return replace_file(path, pieces);
 }
 
 HttpResult FakeServices::http_get(std::string_view address) {

@@ -56,7 +56,7 @@ class FakeServices final : public DesktopServices {
     std::optional<QString> choose_open_file(const QString& filter, const QString& initial_directory,
                                             const QString& initial_file_name) override;
     std::string read_file_bytes(const QString& path) override;
-    bool write_file_bytes(const QString& path, std::string_view bytes) override;
+    bool write_file_bytes(const QString& path, std::span<const std::string_view> pieces) override;
     QString program_directory() const override { return program_directory_; }
     HttpResult http_get(std::string_view address) override;
     void shell_open(const QString& path) override;
