@@ -3,13 +3,10 @@
 #include "app/app_context.h"
 #include "app/main_window.h"
 #include "platform/desktop_services.h"
-#include "text/file_text.h"
 #include "urls/url_lines.h"
-#include "urls/url_list.h"
 
 #include <QLineEdit>
 #include <QTableView>
-#include <new>
 
 namespace lomarind {
 
@@ -27,16 +24,7 @@ void import_clicked(AppContext& ctx) {
 }
 
 void import_url_file(AppContext& ctx, const QString& path) {
-    std::string text;
-    std::vector<std::string_view> urls;
-    try {
-        text = file_text(ctx.services.read_file_bytes(path));
-        urls = url_lines(text);
-    } catch (const std::bad_alloc&) {
-        // A text too large for the memory to hold its lines: like an unreadable file.
-        urls.clear();
-    }
-    ctx.window.url_list().append_url_rows(ctx.state, std::move(text), urls);
+    import_url_bytes(ctx.window.url_list(), ctx.state, ctx.services.read_file_bytes(path));
     ctx.window.超级列表框网址详情->setFocus(Qt::OtherFocusReason);
 }
 

@@ -1,13 +1,21 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace lomarind {
 
+struct AppState;
+class UrlList;
+
 // The URLs of an import file, in file order: its bytes up to the first zero byte, split into
 // lines, keeping every line that contains a dot exactly as it stands. The views point into
 // `file_bytes`.
 std::vector<std::string_view> url_lines(std::string_view file_bytes);
+
+// Imports the bytes of a file as the program does: its text (file_text) split into URL lines,
+// appended to the list as one batch. A text too large for the memory appends nothing.
+void import_url_bytes(UrlList& list, AppState& state, std::string file_bytes);
 
 } // namespace lomarind
