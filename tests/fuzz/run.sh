@@ -26,8 +26,14 @@ for target in "${targets[@]}"; do
         continue
     fi
     status=1
-    # The target prints the failed property and the input; libFuzzer the sanitizer's report.
-    tail -n 80 "$work/$target.log"
+    # From the first report on: the failed property and its input, or the sanitizer's report.
+    first=$(grep -n -m1 -E '^==== property failed|ERROR: |runtime error:' "$work/$target.log" |
+        cut -d: -f1 || true)
+    if [ -n "$first" ]; then
+        tail -n +"$first" "$work/$target.log"
+    else
+        tail -n 80 "$work/$target.log"
+    fi
     for found in "$work/$target-found"/*; do
         [ -e "$found" ] || continue
         echo "fuzz: $target: reproducer $(basename "$found"), $(stat -c %s "$found") bytes, in hex:"
