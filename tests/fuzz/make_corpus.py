@@ -37,6 +37,11 @@ def answer_seeds():
     seeds["wappass-redirect"] = answer(10, WHOLE, 5, b"")
     seeds["cut-short-marker"] = answer(OK, 8 << 2, SEARCH_ADDRESS, b'<div class="nors">')
     seeds["own-final-address"] = answer(OK, WHOLE, 11, b"https://www.baidu.com/s?wd=x\n<div id=\"content_left\">")
+    # A shown address whose scan ends inside a character (UTF-8 flag set).
+    seeds["shown-address-scan-end"] = answer(
+        OK, WHOLE | 2, SEARCH_ADDRESS,
+        b'<div id="content_left"><div class="c-container"><a class="c-showurl">a.example/'
+        + b" " * 4085 + "新".encode() + b"</a>")
     return seeds
 
 
@@ -62,6 +67,8 @@ def import_seeds():
         "only-mark": bom,
         "lone-cr": b"a\rb.com\r\na.com\r\r\n\n\n\r\n a.com \t\r\n\x81\nx.com\nab\x81",
         "invalid-gbk": b"\x81.com\r\nb\xff\xff.com\r\n\x80",
+        # More rows than one block of the list holds.
+        "many-rows": b"".join(b"%d.com\r\n" % i for i in range(4200)),
     }
 
 
