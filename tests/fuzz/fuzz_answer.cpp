@@ -70,6 +70,31 @@ std::string as_utf8(std::string_view bytes) {
     return std::string(valid.constData(), static_cast<std::size_t>(valid.size()));
 }
 
+// Whether the address is http(s) on a plain host name (letters, digits, "." and "-" only, no port
+// or user) other than the engine's search host, in any case.
+bool plain_foreign_host(std::string_view address) {
+    for (const std::string_view scheme :
+         {std::string_view("http://"), std::string_view("https://")}) {
+        if (!address.starts_with(scheme))
+            continue;
+        const std::string_view rest = address.substr(scheme.size());
+        const std::string_view host =
+            rest.substr(0, std::min(rest.find_first_of("/?#"), rest.size()));
+        if (host.empty() ||
+            host.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                   "0123456789.-") != std::string_view::npos)
+            return false;
+        constexpr std::string_view SEARCH_HOST = "www.baidu.com";
+        if (host.size() != SEARCH_HOST.size())
+            return true;
+        for (std::size_t i = 0; i < host.size(); ++i)
+            if ((host[i] | 0x20) != SEARCH_HOST[i])
+                return true;
+        return false;
+    }
+    return false;
+}
+
 bool is_reason_of(IndexVerdict verdict, VerdictReason reason) {
     switch (verdict) {
     case IndexVerdict::Indexed:
@@ -124,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!reason_label(outcome.reason, outcome.detail).isEmpty(), "every reason has a text");
     if (answer.status < 200 || answer.status > 299)
         FUZZ_CHECK(outcome.verdict == IndexVerdict::QueryFailed, "a non-2xx status is 查询失败");
-    if (final && !final->same_host)
+    if ((final && !final->same_host) || plain_foreign_host(answer.final_url))
         FUZZ_CHECK(outcome.verdict == IndexVerdict::QueryFailed,
                    "a foreign final address is 查询失败");
 
