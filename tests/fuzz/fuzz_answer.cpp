@@ -7,6 +7,7 @@
 #include "platform/desktop_services.h"
 
 #include <QString>
+#include <QStringDecoder>
 #include <string>
 #include <string_view>
 
@@ -55,8 +56,11 @@ bool holds_verification_title(std::string_view page) {
 }
 
 bool is_utf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toUtf8() ==
-           QByteArrayView(text.data(), static_cast<qsizetype>(text.size()));
+    // A mark that begins the text is a character of it, and as valid as any other.
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const QString decoded = utf8.decode(QByteArrayView(text.data(), std::ssize(text)));
+    return !utf8.hasError();
 }
 
 // The bytes as valid UTF-8: what stands in no valid sequence becomes "?".

@@ -122,7 +122,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Rows expected;
         for (const std::string& line : reference_split(text)) {
             // A mark that begins a line is a character of the text (U+FEFF), not a mark.
-            QStringDecoder utf8(QStringConverter::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+            QStringDecoder utf8(QStringConverter::Utf8,
+                                QStringDecoder::Flag::Stateless |
+                                    QStringDecoder::Flag::ConvertInitialBom);
             expected.push_back(
                 encode_gbk(utf8.decode(QByteArrayView(line.data(), std::ssize(line)))));
         }

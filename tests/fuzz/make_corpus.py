@@ -42,6 +42,10 @@ def answer_seeds():
         OK, WHOLE | 2, SEARCH_ADDRESS,
         b'<div id="content_left"><div class="c-container"><a class="c-showurl">a.example/'
         + b" " * 4085 + "新".encode() + b"</a>")
+    # A shown address that begins with U+FEFF, which is a character like any other.
+    seeds["shown-address-led-by-mark"] = answer(
+        OK, WHOLE | 2, SEARCH_ADDRESS,
+        b'<div id="content_left"><div class="c-container"><a class="c-showurl">\xef\xbb\xbfa.example/</a>')
     return seeds
 
 
