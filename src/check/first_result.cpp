@@ -155,9 +155,11 @@ class TextBuilder {
     bool full() const { return out_.size() > MAX_REASON_DETAIL; }
 
     std::string take() {
-        while (!out_.empty() && out_.back() == ' ')
-            out_.pop_back();
-        return std::string(clip_detail(out_));
+        // Trimmed after the cut: a cut may end just after a space.
+        std::string_view text = clip_detail(out_);
+        while (!text.empty() && text.back() == ' ')
+            text.remove_suffix(1);
+        return std::string(text);
     }
 
   private:
@@ -196,7 +198,8 @@ class TextBuilder {
 
 // The text inside the element that `tag` opens: inner tags dropped, style and script skipped.
 std::string element_text(std::string_view page, const Tag& tag) {
-    const std::string_view body = page.substr(tag.end, MAX_TEXT_SCAN);
+    // Not cut inside a character: its first bytes would end the address.
+    const std::string_view body = clip_utf8(page.substr(tag.end), MAX_TEXT_SCAN);
     const std::string close = "</" + std::string(tag.name);
     TextBuilder text;
     std::size_t i = 0;

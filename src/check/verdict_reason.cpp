@@ -62,13 +62,17 @@ QString reason_tooltip(VerdictReason reason, std::string_view detail) {
     }
 }
 
-std::string_view clip_detail(std::string_view text) {
-    if (text.size() <= MAX_REASON_DETAIL)
+std::string_view clip_utf8(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit)
         return text;
-    std::size_t n = MAX_REASON_DETAIL;
+    std::size_t n = limit;
     while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
         --n;
     return text.substr(0, n);
+}
+
+std::string_view clip_detail(std::string_view text) {
+    return clip_utf8(text, MAX_REASON_DETAIL);
 }
 
 } // namespace lomarind

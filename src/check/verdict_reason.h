@@ -39,6 +39,9 @@ QString reason_label(VerdictReason reason, std::string_view detail);
 // or of an address.
 QString reason_tooltip(VerdictReason reason, std::string_view detail);
 
+// `text` cut to at most `limit` bytes, not inside a UTF-8 character.
+std::string_view clip_utf8(std::string_view text, std::size_t limit);
+
 // `text` cut to at most MAX_REASON_DETAIL bytes, not inside a UTF-8 character.
 std::string_view clip_detail(std::string_view text);
 

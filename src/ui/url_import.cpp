@@ -1,16 +1,13 @@
 #include "ui/url_import.h"
 
 #include "services/desktop_services.h"
-#include "text/file_text.h"
 #include "ui/app_context.h"
 #include "ui/app_state.h"
 #include "ui/main_window.h"
 #include "urls/url_lines.h"
-#include "urls/url_list.h"
 
 #include <QLineEdit>
 #include <QTableView>
-#include <new>
 
 namespace lomarind {
 
@@ -28,16 +25,8 @@ void import_clicked(AppContext& ctx) {
 }
 
 void import_url_file(AppContext& ctx, const QString& path) {
-    std::string text;
-    std::vector<std::string_view> urls;
-    try {
-        text = file_text(ctx.services.read_file_bytes(path));
-        urls = url_lines(text);
-    } catch (const std::bad_alloc&) {
-        // A text too large for the memory to hold its lines: like an unreadable file.
-        urls.clear();
-    }
-    if (const auto last = ctx.window.url_list().append_url_rows(std::move(text), urls))
+    if (const auto last =
+            import_url_bytes(ctx.window.url_list(), ctx.services.read_file_bytes(path)))
         ctx.state.new_row_index = *last;
     ctx.window.超级列表框网址详情->setFocus(Qt::OtherFocusReason);
 }

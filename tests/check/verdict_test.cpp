@@ -307,6 +307,13 @@ TEST(FirstResult, TakesTheFirstContainerOfTheLeftColumnItsRealAddressElseTheShow
         {"cut at 100 bytes, not inside a character",
          left + "<div class=\"c-container\" mu=\"" + long_address + "\">",
          long_address.substr(0, 99)},
+        {"cut at 100 bytes just after a space, the space dropped",
+         left + "<div class=\"c-container\" mu=\"" + std::string(99, 'x') + " y\">",
+         std::string(99, 'x')},
+        {"the scan of the shown address ends inside a character, which is left out",
+         left + "<div class=\"c-container\"><a class=\"c-showurl\">a.example/" +
+             std::string(4085, ' ') + "\xE6\x96\xB0</a>",
+         "a.example/"},
         {"no container", left + "<div class=\"result\">x</div>", ""},
         {"a tag that never closes", left + "<div class=\"c-container\" mu=\"http://x/", ""},
         // Each place the name stands is looked at briefly, and only so many of them: a page
