@@ -40,6 +40,8 @@ std::size_t text_end(std::string_view bytes, std::size_t from) {
     return bytes.find('\0', from < 2 ? 0 : from);
 }
 
+namespace {
+
 bool is_utf8_text(std::string_view bytes) {
     bool multi_byte = false;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -79,6 +81,8 @@ bool is_utf8_text(std::string_view bytes) {
     }
     return multi_byte;
 }
+
+} // namespace
 
 std::string file_text(std::string bytes) try {
     if (is_utf16(bytes)) {

@@ -13,14 +13,11 @@ namespace lomarind {
 // beginning at or after `from`), or npos when the bytes so far hold no end.
 std::size_t text_end(std::string_view bytes, std::size_t from = 0);
 
-// Whether the bytes are valid UTF-8 (no overlong forms, no surrogates, nothing beyond U+10FFFF)
-// holding at least one character of more than one byte.
-bool is_utf8_text(std::string_view bytes);
-
 // The file's text as GBK bytes, up to its end:
 // - a UTF-8 mark: UTF-8, the mark removed;
 // - a UTF-16 LE or BE mark: UTF-16, the mark removed, up to the first zero character;
-// - otherwise, text that is_utf8_text: UTF-8;
+// - otherwise, valid UTF-8 (no overlong forms, no surrogates, nothing beyond U+10FFFF) holding
+//   at least one character of more than one byte: UTF-8;
 // - otherwise: GBK, the bytes as they stand (an ASCII file reads the same in all three).
 // Converted text keeps a character that GBK lacks as its GB18030 bytes. Nothing on a failure to
 // allocate.
